@@ -1,0 +1,103 @@
+// Process services: start and end, threads and their context slots, error
+// numbers, the hook table, sleeping, random numbers, the timer and a small
+// semaphore-based mutex. Portable: the operating system is reached only
+// through os.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- start and end -------------------------------------------------------
+
+// Runs its work once per process (use counter); set up before the entry.
+void RuntimeInit();
+// Records the argument vector and the compatibility selector.
+void RuntimeStart(int32_t argumentCount, char** argumentVector, int32_t compatibility);
+// Counterpart of RuntimeInit; runs its work when the use counter reaches 0.
+void RuntimeShutdown();
+// Ends the process through the platform runtime's exit (atexit handlers run
+// on the calling thread). Safe to call from any thread while others run.
+[[noreturn]] void ProgramEnd(int32_t code);
+
+int32_t RuntimeArgumentCount();
+char** RuntimeArgumentVector();
+int32_t RuntimeCompatibility();
+
+// True while a thread other than the caller may still run runtime code:
+// the caller is not the thread that ran RuntimeStart, or a thread made by
+// ThreadStart has not returned from its routine yet. Teardown that frees
+// shared state at program end is skipped while this holds.
+bool RuntimeOtherThreadsRunning();
+
+// ---- threads and per-thread blocks ---------------------------------------
+
+using ThreadRoutine = uintptr_t (*)(uintptr_t value);
+
+struct ThreadRecord {
+  void* handle;           // the platform's thread handle
+  ThreadRoutine routine;  // what the thread runs
+  uintptr_t param;        // the value passed to it
+};
+
+// Starts routine(value) on a new thread; null when the thread can't start.
+ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value);
+
+constexpr int kThreadSlotCount = 5;
+constexpr int kErrorSlot = 0;  // the ErrorRecord
+constexpr int kDrawSlot = 4;   // the raster library's DrawContext
+
+// The calling thread's block in slot, calloc'ed with size on first request.
+// Null when the slot does not exist or memory is exhausted.
+void* ThreadContextBlock(int slot, size_t size);
+// Frees the calling thread's block in slot, if any.
+void ThreadContextFree(int slot);
+
+struct ErrorRecord {
+  int32_t words[7];  // words[1]: the thread's last error number
+};
+
+int32_t SetErrorNumber(int32_t number);
+// The calling thread's last error number (0: none).
+int32_t ErrorNumber();
+
+// ---- hooks ----------------------------------------------------------------
+
+constexpr int kRuntimeHookCount = 25;
+constexpr int kSleepHookIndex = 23;  // the 24th entry
+using SleepHook = void (*)(int32_t milliseconds);
+using RuntimeHook = void (*)();
+
+struct RuntimeHooks {
+  RuntimeHook entries[kRuntimeHookCount];
+};
+
+// Replaces all 25 entries at once (null clears them).
+void RuntimeSetHooks(const RuntimeHooks* hooks);
+RuntimeHooks RuntimeGetHooks();
+
+// ---- sleep, random numbers, timer -----------------------------------------
+
+void RuntimeSleep(int32_t milliseconds);
+
+double Rnd(float n);
+void Randomize(double seed, int32_t algorithm);
+double RuntimeTimer();
+
+enum RandomAlgorithm : int32_t {
+  kRandomAutomatic = 0,
+  kRandomPlatform = 1,
+  kRandomFastLcg = 2,
+  kRandomMersenne = 3,
+  kRandom24BitLcg = 4,
+};
+
+// ---- mutex ------------------------------------------------------------------
+
+struct RuntimeMutex {
+  void* semaphore;
+};
+
+RuntimeMutex* MutexCreate();
+void MutexLock(RuntimeMutex* mutex);
+void MutexUnlock(RuntimeMutex* mutex);
+void MutexDestroy(RuntimeMutex* mutex);
