@@ -34,6 +34,9 @@ void SemaphoreRelease(void* semaphore);
 void SemaphoreClose(void* semaphore);
 
 void SleepMilliseconds(uint32_t milliseconds);
+// Whether a key was pressed on the console since the last call (false
+// without a console); clears that state.
+bool ConsoleKeyPressed();
 bool PerformanceFrequency(int64_t* frequency);
 int64_t PerformanceCounter();
 uint32_t TickCount();

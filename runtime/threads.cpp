@@ -1,0 +1,90 @@
+// Threads started by the runtime, the per-thread context blocks in the five
+// slots and the per-thread error number kept in slot 0.
+#include <cstdlib>
+
+#include "runtime/runtime_context.h"
+
+using namespace runtime_detail;
+
+namespace {
+
+int32_t PlatformSlot(int slot) {
+  if (slot < 0 || slot >= kThreadSlotCount) return -1;
+  return context.slots[slot];
+}
+
+uint32_t ThreadEntry(void* argument) {
+  auto* record = static_cast<ThreadRecord*>(argument);
+  // Every thread computes under the same floating-point setting as the one
+  // that initialised the runtime; a new thread starts with the platform's.
+  os::FloatingPointSetExtended();
+  record->routine(record->param);
+  FreeThreadBlocks();
+  ThreadFinished();
+  return 1;
+}
+
+}  // namespace
+
+namespace runtime_detail {
+
+void FreeThreadBlocks() {
+  for (int slot = 0; slot < kThreadSlotCount; ++slot) ThreadContextFree(slot);
+}
+
+}  // namespace runtime_detail
+
+ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value) {
+  if (!routine) return nullptr;
+  auto* record = static_cast<ThreadRecord*>(malloc(sizeof(ThreadRecord)));
+  if (!record) return nullptr;
+  record->handle = nullptr;
+  record->routine = routine;
+  record->param = value;
+  // Counted before the thread exists, so that nobody sees it running
+  // uncounted.
+  ThreadStarting();
+  void* handle = os::ThreadCreate(ThreadEntry, record);
+  if (!handle) {
+    ThreadFinished();
+    free(record);
+    return nullptr;
+  }
+  record->handle = handle;
+  return record;
+}
+
+void* ThreadContextBlock(int slot, size_t size) {
+  int32_t platformSlot = PlatformSlot(slot);
+  if (platformSlot < 0) return nullptr;
+  void* block = os::TlsGet(platformSlot);
+  if (!block) {
+    block = calloc(1, size ? size : 1);
+    if (!block) return nullptr;
+    os::TlsPut(platformSlot, block);
+  }
+  return block;
+}
+
+void ThreadContextFree(int slot) {
+  int32_t platformSlot = PlatformSlot(slot);
+  if (platformSlot < 0) return;
+  void* block = os::TlsGet(platformSlot);
+  if (block) {
+    free(block);
+    os::TlsPut(platformSlot, nullptr);
+  }
+}
+
+int32_t SetErrorNumber(int32_t number) {
+  auto* record = static_cast<ErrorRecord*>(ThreadContextBlock(kErrorSlot, sizeof(ErrorRecord)));
+  if (record) record->words[1] = number;
+  return number;
+}
+
+int32_t ErrorNumber() {
+  int32_t platformSlot = PlatformSlot(kErrorSlot);
+  if (platformSlot < 0) return 0;
+  auto* record = static_cast<ErrorRecord*>(os::TlsGet(platformSlot));
+  return record ? record->words[1] : 0;
+}
