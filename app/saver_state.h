@@ -1,0 +1,119 @@
+// SaverState: the saver's one global record, shared by the start-up, the
+// animation on the main thread and the window thread.
+//
+// The record keeps the published layouts of the Win32 types it holds, but is
+// declared here with layout-identical portable records so that the portable
+// half of the saver (run modes, snowfall) can reach its fields without the
+// platform headers. saver_window.cpp checks every mirror against the real
+// Win32 type at compile time and hands the fields to Win32 as those types.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/strings.h"
+
+struct SaverRect {  // RECT
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+};
+
+struct SaverPoint {  // POINT
+  int32_t x;
+  int32_t y;
+};
+
+struct SaverMessage {  // MSG
+  void* window;
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+  uint32_t time;
+  SaverPoint point;
+};
+
+struct SaverPaint {  // PAINTSTRUCT
+  void* dc;
+  int32_t erase;
+  SaverRect paintRect;
+  int32_t restore;
+  int32_t incUpdate;
+  uint8_t reserved[32];
+};
+
+struct SaverWindowClass {  // WNDCLASSA
+  uint32_t style;
+  void* windowProc;
+  int32_t classExtra;
+  int32_t windowExtra;
+  void* instance;
+  void* icon;
+  void* cursor;
+  void* background;
+  const char* menuName;
+  const char* className;
+};
+
+// The bitmap description with which the FrameBuffer is handed to the
+// platform: the layout of BITMAPV4HEADER.
+struct DibHeader {
+  uint32_t bV4Size;
+  int32_t bV4Width;
+  int32_t bV4Height;
+  uint16_t bV4Planes;
+  uint16_t bV4BitCount;
+  uint32_t bV4V4Compression;
+  uint32_t bV4SizeImage;
+  int32_t bV4XPelsPerMeter;
+  int32_t bV4YPelsPerMeter;
+  uint32_t bV4ClrUsed;
+  uint32_t bV4ClrImportant;
+  uint32_t bV4RedMask;
+  uint32_t bV4GreenMask;
+  uint32_t bV4BlueMask;
+  uint32_t bV4AlphaMask;
+  uint32_t bV4CSType;
+  int32_t bV4Endpoints[9];  // CIEXYZTRIPLE
+  uint32_t bV4GammaRed;
+  uint32_t bV4GammaGreen;
+  uint32_t bV4GammaBlue;
+};
+static_assert(sizeof(DibHeader) == 108, "DibHeader has the 108-byte BITMAPV4HEADER layout");
+
+struct SaverState {
+  SaverRect windowRect;         // desktop (full-screen) or preview host, screen coordinates
+  DibHeader dib;                // the FrameBuffer's pixels as the platform sees them
+  StringDescriptor className;   // "SCREENSAVERCLASS"
+  void* instance;               // the program's module
+  void* paintDc;                // the paint in progress
+  void* snapshotBitmap;         // receives the desktop copy
+  void* memoryDc;               // holds snapshotBitmap
+  void* window;                 // the saver window
+  void* parentWindow;           // the handle from the command line, null if none
+  int32_t quit;                 // 1 once the saver window is gone; see SaverQuitRaised
+  int32_t preview;              // 1 in preview mode
+  SaverMessage message;         // the message loop's buffer
+  SaverPoint savedCursor;       // cursor position when the window was created
+  SaverPaint paint;             // the paint in progress
+  uint32_t width;               // desktop width in pixels
+  uint32_t height;              // desktop height in pixels
+  uint32_t windowStyle;
+  uint32_t windowExStyle;
+  SaverWindowClass windowClass;
+};
+
+extern SaverState saverState;
+
+// Every field zero, the class name empty.
+void SaverStateClear();
+
+// The quit flag is one 32-bit word written once by the window thread and read
+// once per frame by the main thread. The accesses are atomic (relaxed) so the
+// word can be shared without a lock; nothing else is ordered by it.
+inline int32_t SaverQuitRaised() {
+  return __atomic_load_n(&saverState.quit, __ATOMIC_RELAXED);
+}
+inline void SaverRaiseQuit() {
+  __atomic_store_n(&saverState.quit, 1, __ATOMIC_RELAXED);
+}

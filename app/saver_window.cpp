@@ -1,0 +1,189 @@
+// The saver window and its thread: the class is registered, the window is
+// created (a topmost full-screen popup, or a child of the preview host), and
+// its message loop repaints it from the FrameBuffer every 17 ms until it is
+// destroyed, which raises the quit flag that ends the animation.
+#include "app/run_mode.h"
+#include "app/saver_platform.h"
+#include "app/win32_types.h"
+#include "raster/raster.h"
+#include "runtime/runtime.h"
+#include "runtime/strings.h"
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+namespace {
+
+constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_PARENTDC | CS_SAVEBITS;  // 0x0883
+constexpr DWORD kPreviewStyle = WS_CHILD;                                          // 0x40000000
+constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE | WS_MAXIMIZE;             // 0x91000000
+constexpr DWORD kFullScreenExStyle = WS_EX_TOPMOST;                                // 8
+constexpr UINT_PTR kRepaintTimer = 1;
+constexpr UINT kRepaintPeriod = 17;  // milliseconds
+constexpr char kClassName[] = "SCREENSAVERCLASS";
+constexpr char kWindowTitle[] = "SCREENSAVER";
+
+static_assert(kClassStyle == 0x0883 && kPreviewStyle == 0x40000000u &&
+                  kFullScreenStyle == 0x91000000u && kFullScreenExStyle == 8,
+              "the saver window's styles");
+
+// The rectangle the window covers: the preview host's, or the desktop's.
+void TakeWindowRect() {
+  HWND source = saverState.preview != 0 ? AsWindow(saverState.parentWindow) : GetDesktopWindow();
+  GetWindowRect(source, AsWin32(&saverState.windowRect));
+}
+
+bool RegisterSaverClass() {
+  SaverWindowClass& c = saverState.windowClass;
+  c = SaverWindowClass{};
+  c.style = kClassStyle;
+  c.windowProc = reinterpret_cast<void*>(&SaverWindowProc);
+  c.instance = saverState.instance;
+  c.className = saverState.className.data;
+  return RegisterClassA(AsWin32(&c)) != 0;
+}
+
+void ChooseWindowForm() {
+  if (saverState.preview == 1) {
+    saverState.windowStyle = kPreviewStyle;
+    saverState.windowExStyle = 0;
+    TakeWindowRect();
+  } else {
+    saverState.windowStyle = kFullScreenStyle;
+    saverState.windowExStyle = kFullScreenExStyle;
+    TakeWindowRect();
+    SetCursor(nullptr);
+  }
+}
+
+// Preview mode needs a host to live in: without one nothing would ever
+// destroy the window, and the animation would run on unseen.
+bool HostMissing() {
+  return saverState.preview == 1 && !IsWindow(AsWindow(saverState.parentWindow));
+}
+
+bool CreateSaverWindow() {
+  // The size passed is the rectangle's right and bottom: for the desktop they
+  // are its size, and a preview child larger than its host is clipped by it.
+  HWND window = CreateWindowExA(saverState.windowExStyle, saverState.className.data, kWindowTitle,
+                                saverState.windowStyle, 0, 0, saverState.windowRect.right,
+                                saverState.windowRect.bottom, AsWindow(saverState.parentWindow),
+                                nullptr, static_cast<HINSTANCE>(saverState.instance), nullptr);
+  saverState.window = window;
+  return window != nullptr;
+}
+
+void RunMessageLoop() {
+  MSG* message = AsWin32(&saverState.message);
+  while (GetMessageA(message, nullptr, 0, 0) == 1) {
+    TranslateMessage(message);
+    DispatchMessageA(message);
+  }
+}
+
+// ---- the window procedure's handlers ----------------------------------------
+
+void CloseOnInput(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+// No threshold: a move of one pixel from where the cursor rested at creation
+// is enough. The message's own coordinates are not used.
+void CloseOnCursorMove(HWND window) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  if (cursor.x != saverState.savedCursor.x || cursor.y != saverState.savedCursor.y) {
+    CloseOnInput(window);
+  }
+}
+
+// Full-screen only; consumes nothing, every message goes on to the dispatch.
+void HandleInput(HWND window, UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      CloseOnInput(window);
+      break;
+    case WM_MOUSEMOVE:
+      CloseOnCursorMove(window);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT OnCreate(HWND window) {
+  GetCursorPos(AsWin32(&saverState.savedCursor));
+  SetTimer(window, kRepaintTimer, kRepaintPeriod, nullptr);
+  TakeWindowRect();
+  return 0;
+}
+
+LRESULT OnDestroy() {
+  PostQuitMessage(0);
+  SaverRaiseQuit();
+  return 0;
+}
+
+// The whole FrameBuffer, scaled to the window; a frame half drawn by the main
+// thread may show, which is accepted.
+LRESULT OnPaint(HWND window) {
+  SaverState& s = saverState;
+  HDC dc = BeginPaint(window, AsWin32(&s.paint));
+  s.paintDc = dc;
+  ScreenLock();
+  StretchDIBits(dc, 0, 0, s.windowRect.right - s.windowRect.left,
+                s.windowRect.bottom - s.windowRect.top, 0, 0, static_cast<int>(s.width),
+                static_cast<int>(s.height), ScreenPointer(), AsBitmapInfo(&s.dib), DIB_RGB_COLORS,
+                SRCCOPY);
+  ScreenUnlock(-1, -1);
+  EndPaint(window, AsWin32(&s.paint));
+  return 0;
+}
+
+LRESULT OnTimer(HWND window) {
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (saverState.preview == 0) HandleInput(window, message);
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_DESTROY:
+      return OnDestroy();
+    case WM_PAINT:
+      return OnPaint(window);
+    case WM_TIMER:
+      return OnTimer(window);
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+uintptr_t WindowThread(uintptr_t) {
+  SaverState& s = saverState;
+  s.parentWindow = reinterpret_cast<void*>(static_cast<uintptr_t>(ReadHostWindow()));
+  s.instance = GetModuleHandleA(nullptr);
+  StrAssign(&s.className, kDescriptorKind, kClassName, sizeof kClassName, 0);
+  if (!RegisterSaverClass()) {
+    MessageBoxA(nullptr, "ScreenSaver Failed To Initialize", "Error!", MB_ICONERROR);
+    ProgramEnd(0);
+  }
+  ChooseWindowForm();
+  if (!HostMissing() && CreateSaverWindow()) {
+    ShowWindow(AsWindow(s.window), SW_SHOW);
+    UpdateWindow(AsWindow(s.window));
+    RunMessageLoop();
+  }
+  RasterThreadEnd();
+  // However the thread got here (the window destroyed, no host to live in, a
+  // window that could not be created, a failing message loop), nothing else
+  // would end the animation.
+  SaverRaiseQuit();
+  return 0;
+}

@@ -1,0 +1,114 @@
+#include "app/snowfall.h"
+
+#include "app/saver_state.h"
+#include "raster/raster.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+constexpr int32_t kAbsolutePoint = 4;
+constexpr int32_t kFilledBox = 2;
+constexpr int32_t kSolidStyle = 0xFFFF;
+constexpr int32_t kNoColourGiven = static_cast<int32_t>(0x80000000u);
+
+double DesktopWidth() { return static_cast<double>(saverState.width); }
+double DesktopHeight() { return static_cast<double>(saverState.height); }
+
+// The floating-point unit keeps intermediate results in extended precision and
+// rounds to double where a value is stored; the long double intermediates
+// reproduce that on every build, so the particle field is the same everywhere.
+double StoredProduct(double a, double b) {
+  return static_cast<double>(static_cast<long double>(a) * b);
+}
+
+// (first × second × 2.0) + third × (−1.0), the product rounded to double
+// before the sum.
+double ParticleStep(double first, double second, double third) {
+  double product = static_cast<double>(static_cast<long double>(first) * second * 2.0L);
+  return static_cast<double>(static_cast<long double>(product) + third * -1.0L);
+}
+
+void DescribeParticles(Snowfall& snowfall) {
+  ArrayDescriptor<1>& d = snowfall.particles;
+  d.data = snowfall.storage;
+  d.first = snowfall.storage;
+  d.totalSize = static_cast<int32_t>(sizeof snowfall.storage);
+  d.elementSize = static_cast<int32_t>(sizeof(Particle));
+  d.dimensionCount = 1;
+  d.dimension[0] = ArrayDimension{kParticleCount, 0, kParticleCount - 1};
+}
+
+void PutWholeImage(ImageBuffer* target, ImageBuffer* source) {
+  PutImage(target, 0.0f, 0.0f, source, kCoordinateNotGiven, kCoordinateNotGiven,
+           kCoordinateNotGiven, kCoordinateNotGiven, kAbsolutePoint, kPutModeAlpha, AlphaPut, -1,
+           nullptr, 0);
+}
+
+ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
+  float width = static_cast<float>(saverState.width);
+  float height = static_cast<float>(saverState.height);
+  ImageBuffer* backdrop = ImageCreate(static_cast<int32_t>(saverState.width),
+                                      static_cast<int32_t>(saverState.height), 0, 0, kNoColourGiven);
+  // The box's corners are inclusive: it reaches one pixel past the image and
+  // is clamped to the whole of it.
+  DrawLine(backdrop, 0.0f, 0.0f, width, height, kBackdropColour, kFilledBox, kSolidStyle, 0);
+  // A null logo is refused by the put and leaves the backdrop plain blue.
+  PutWholeImage(backdrop, logo);
+  return backdrop;
+}
+
+}  // namespace
+
+void PlaceParticle(Particle& particle, const double (&r)[kDrawsPerParticle], double width,
+                   double height) {
+  particle.x = StoredProduct(r[0], width);
+  particle.y = StoredProduct(r[1], height);
+  particle.dx = ParticleStep(r[2], r[3], r[4]);
+  particle.dy = ParticleStep(r[5], r[6], r[7]);
+  if (particle.dx == 0.0) particle.dx = 1.0;
+  if (particle.dy < 0.5) particle.dy = 0.5;
+}
+
+void StepParticle(Particle& particle) {
+  particle.x = static_cast<double>(static_cast<long double>(particle.x) + particle.dx);
+  particle.y = static_cast<double>(static_cast<long double>(particle.y) + particle.dy);
+  // Strictly greater: a particle exactly on the edge stays. There is no wrap
+  // at the left edge; a particle that leaves there is not drawn again.
+  if (particle.x > DesktopWidth()) particle.x = 0.0;
+  if (particle.y > DesktopHeight()) particle.y = 0.0;
+  PixelSet(nullptr, static_cast<float>(particle.x), static_cast<float>(particle.y), kParticleColour,
+           kAbsolutePoint, 0);
+}
+
+void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo) {
+  DescribeParticles(snowfall);
+  const ArrayDescriptor<1>& particles = snowfall.particles;
+  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
+    double draws[kDrawsPerParticle];
+    for (double& draw : draws) draw = Rnd(1.0f);
+    PlaceParticle(snowfall.storage[i], draws, DesktopWidth(), DesktopHeight());
+  }
+  snowfall.backdrop = ComposeBackdrop(logo);
+}
+
+void SnowfallFrame(Snowfall& snowfall) {
+  // Blended by the backdrop's own alpha onto the previous frame, not copied.
+  PutWholeImage(nullptr, snowfall.backdrop);
+  const ArrayDescriptor<1>& particles = snowfall.particles;
+  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
+    StepParticle(snowfall.storage[i]);
+  }
+}
+
+void SnowfallRun(Snowfall& snowfall) {
+  while (SaverQuitRaised() != 1) {
+    SnowfallFrame(snowfall);
+    RuntimeSleep(1);
+  }
+}
+
+void RunSnowfall(ImageBuffer* logo) {
+  Snowfall snowfall;
+  SnowfallSetup(snowfall, logo);
+  SnowfallRun(snowfall);
+}

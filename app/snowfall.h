@@ -1,0 +1,63 @@
+// The snowfall: 10001 white particles that fall and drift over a blue
+// backdrop with the logo, drawn frame after frame into the FrameBuffer by the
+// main thread until the quit flag is raised.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/image_header.h"
+#include "runtime/strings.h"
+
+struct Particle {
+  double x = 0.0;    // pixels from the left edge
+  double y = 0.0;    // pixels from the top edge
+  double dx = 0.0;   // horizontal step per frame, negative is leftwards
+  double dy = 0.0;   // vertical step per frame, positive is downwards
+  int32_t extra = 0; // never read
+};
+static_assert(sizeof(Particle) == 40, "a particle is four doubles and a 32-bit word, padded");
+
+constexpr int32_t kParticleCount = 10001;
+
+constexpr uint32_t kBackdropColour = 0xFF0000FFu;  // opaque blue
+constexpr uint32_t kParticleColour = 0xFFFFFFFFu;  // opaque white
+
+// Everything the animation keeps between frames. The particles are described
+// by an ArrayDescriptor whose bounds drive both particle loops.
+struct Snowfall {
+  Particle storage[kParticleCount];
+  ArrayDescriptor<1> particles;
+  ImageBuffer* backdrop = nullptr;
+};
+
+constexpr int32_t kDrawsPerParticle = 8;
+
+// Places a particle from its eight random draws r1..r8 on a desktop of the
+// given size: x = r1 × width, y = r2 × height, dx = r3 × r4 × 2 − r5 and
+// dy = r6 × r7 × 2 − r8 (each product rounded to double before the sum);
+// a dx of exactly 0 becomes 1 and a dy below 0.5 becomes 0.5.
+void PlaceParticle(Particle& particle, const double (&draws)[kDrawsPerParticle], double width,
+                   double height);
+
+// Moves the particle by its step, wraps it to 0 past the right or bottom edge
+// of the desktop (SaverState's width and height) and sets its pixel in the
+// FrameBuffer to opaque white.
+void StepParticle(Particle& particle);
+
+// Describes the storage, places every particle from the runtime's random
+// numbers (eight draws each, in index order) and composes the backdrop once:
+// the desktop-sized blue field with the logo (may be null) blended on top.
+void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo);
+
+// One frame without the sleep: the backdrop blended onto the FrameBuffer,
+// then every particle stepped in index order. Allocates nothing.
+void SnowfallFrame(Snowfall& snowfall);
+
+// Frames with a 1 ms sleep each until the quit flag is 1. The flag is read
+// once per frame, before the frame, so a frame under way always finishes.
+void SnowfallRun(Snowfall& snowfall);
+
+// The main thread's animation: set-up, then frames until the quit flag is 1.
+// The particles live in this call's frame (the main thread reserves a stack
+// large enough for them).
+void RunSnowfall(ImageBuffer* logo);

@@ -1,0 +1,129 @@
+#include "app/run_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "runtime/strings.h"
+#include "tests/app/command_line.h"
+
+namespace {
+
+struct RuntimeUp {
+  RuntimeUp() { RuntimeInit(); }
+} runtimeUp;
+
+struct ModeCase {
+  std::vector<std::string> arguments;
+  RunMode expected;
+};
+
+void ExpectModes(const std::vector<ModeCase>& cases) {
+  for (const ModeCase& c : cases) {
+    std::string shown;
+    for (const std::string& a : c.arguments) shown += "[" + a + "]";
+    CommandLine line(c.arguments);
+    int32_t temporaries = StrTempInUse();
+    EXPECT_EQ(ReadRunMode(), c.expected) << "arguments " << shown;
+    EXPECT_EQ(StrTempInUse(), temporaries) << "a temporary was left behind for " << shown;
+  }
+}
+
+TEST(RunMode, SlashCInEitherCaseSelectsConfigureWhateverFollows) {
+  ExpectModes({{{"/c"}, RunMode::Configure},
+               {{"/C"}, RunMode::Configure},
+               {{"/c:1234"}, RunMode::Configure},
+               {{"/c", "1234"}, RunMode::Configure},
+               {{"/cx"}, RunMode::Configure},
+               {{"/C:9", "/p"}, RunMode::Configure}});
+}
+
+TEST(RunMode, SlashPInEitherCaseSelectsPreviewWhateverFollows) {
+  ExpectModes({{{"/p"}, RunMode::Preview},
+               {{"/P", "1234"}, RunMode::Preview},
+               {{"/p:1234"}, RunMode::Preview},
+               {{"/pq"}, RunMode::Preview},
+               {{"/p", "/c"}, RunMode::Preview}});
+}
+
+TEST(RunMode, EverythingElseSelectsFullScreen) {
+  ExpectModes({{{}, RunMode::FullScreen},
+               {{""}, RunMode::FullScreen},
+               {{"/s"}, RunMode::FullScreen},
+               {{"/S"}, RunMode::FullScreen},
+               {{"/x"}, RunMode::FullScreen},
+               {{"-c"}, RunMode::FullScreen},
+               {{"c"}, RunMode::FullScreen},
+               {{"/"}, RunMode::FullScreen},
+               {{"", "/c"}, RunMode::FullScreen},     // joined: " /c"
+               {{"\\c"}, RunMode::FullScreen},
+               {{"/\xC3\xA7"}, RunMode::FullScreen},  // a non-ASCII second byte
+               {{"/s", "99999999999"}, RunMode::FullScreen}});
+}
+
+struct HostCase {
+  std::vector<std::string> arguments;
+  uint32_t expected;
+};
+
+TEST(HostWindow, IsTheNumberAfterTheFirstThreeCharacters) {
+  const HostCase cases[] = {
+      {{"/p", "1234"}, 1234u},
+      {{"/p:1234"}, 1234u},
+      {{"/P", "  77"}, 77u},  // the joining blank and leading blanks skipped
+      {{"/p", "&H1F"}, 31u},
+      {{"/p", "12abc"}, 12u},
+      {{"/s", "4096"}, 4096u},  // read in every mode
+      {{"/p", "-2"}, 0xFFFFFFFEu},
+      {{"/p", "2147483647"}, 0x7FFFFFFFu},
+  };
+  for (const HostCase& c : cases) {
+    CommandLine line(c.arguments);
+    int32_t temporaries = StrTempInUse();
+    EXPECT_EQ(ReadHostWindow(), c.expected) << c.arguments[0];
+    EXPECT_EQ(StrTempInUse(), temporaries);
+  }
+}
+
+TEST(HostWindow, IsNullWithoutANumber) {
+  const HostCase cases[] = {
+      {{}, 0u},          {{""}, 0u},          {{"/s"}, 0u},      {{"/p"}, 0u},
+      {{"/p:"}, 0u},     {{"/p", ""}, 0u},    {{"/p", "abc"}, 0u}, {{"/p", "&X1"}, 0u},
+      {{"/pq"}, 0u},
+  };
+  for (const HostCase& c : cases) {
+    CommandLine line(c.arguments);
+    EXPECT_EQ(ReadHostWindow(), c.expected) << (c.arguments.empty() ? "(none)" : c.arguments[0]);
+  }
+}
+
+TEST(HostWindow, NumbersOutsideTheHandleRangeGiveTheIndefiniteValue) {
+  CommandLine huge({"/s", "99999999999"});
+  EXPECT_EQ(ReadHostWindow(), 0x80000000u);
+  CommandLine wrapped({"/p", "4294967296"});
+  EXPECT_EQ(ReadHostWindow(), 0x80000000u);
+  CommandLine infinite({"/p", "1e400"});
+  EXPECT_EQ(ReadHostWindow(), 0x80000000u);
+}
+
+TEST(HandleFromNumber, RoundsToNearestWithTiesToEven) {
+  EXPECT_EQ(HandleFromNumber(12.5), 12u);
+  EXPECT_EQ(HandleFromNumber(13.5), 14u);
+  EXPECT_EQ(HandleFromNumber(12.49), 12u);
+  EXPECT_EQ(HandleFromNumber(-0.5), 0u);
+  EXPECT_EQ(HandleFromNumber(-1.5), 0xFFFFFFFEu);
+  EXPECT_EQ(HandleFromNumber(2147483647.49), 0x7FFFFFFFu);
+  EXPECT_EQ(HandleFromNumber(-2147483648.5), 0x80000000u);  // rounds to INT32_MIN
+  EXPECT_EQ(HandleFromNumber(-2147483647.0), 0x80000001u);
+}
+
+TEST(HandleFromNumber, OutOfRangeAndNaNGiveTheIndefiniteValue) {
+  EXPECT_EQ(HandleFromNumber(2147483647.5), 0x80000000u);
+  EXPECT_EQ(HandleFromNumber(-2147483649.0), 0x80000000u);
+  EXPECT_EQ(HandleFromNumber(std::numeric_limits<double>::infinity()), 0x80000000u);
+  EXPECT_EQ(HandleFromNumber(-std::numeric_limits<double>::infinity()), 0x80000000u);
+  EXPECT_EQ(HandleFromNumber(std::nan("")), 0x80000000u);
+}
+
+}  // namespace
