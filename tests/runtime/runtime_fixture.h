@@ -1,0 +1,33 @@
+// Each test gets a runtime of its own: initialised, started with a known
+// command line and torn down again, and leaves no temporary behind.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "runtime/runtime.h"
+#include "runtime/runtime_testing.h"
+#include "runtime/strings.h"
+
+class RuntimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RuntimeInit();
+    RuntimeStart(2, arguments_, 0);
+  }
+  void TearDown() override {
+    EXPECT_EQ(StrTempInUse(), 0) << "a temporary string was left in use";
+    RuntimeSetSleepServicesForTesting(nullptr);
+    RuntimeSetStringAllocatorForTesting(nullptr);
+    RuntimeSetTimerSourcesForTesting(nullptr);
+    RuntimeShutdown();
+  }
+
+  char program_[16] = "saver.scr";
+  char mode_[8] = "/s";
+  char* arguments_[3] = {program_, mode_, nullptr};
+};
+
+// Text of a descriptor, for comparisons in tests.
+inline std::string Text(const StringDescriptor* s) {
+  return s->data ? std::string(s->data, StrLen(s)) : std::string();
+}
