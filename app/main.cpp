@@ -13,7 +13,9 @@
 #include "runtime/strings.h"
 
 // Asks the C runtime's start-up to expand wildcards in the argument vector.
-extern "C" int _dowildcard = -1;
+extern "C" {
+int _dowildcard = -1;
+}
 
 namespace {
 
