@@ -1,0 +1,67 @@
+// The graphics versions of the runtime hooks. Only the sleep does work: it
+// waits in 50 ms steps while watching the library's key-pressed flag, which
+// window drivers raise.
+#include "raster/graphics_hooks.h"
+
+#include <atomic>
+
+#include "raster/raster.h"
+#include "runtime/os.h"
+
+namespace {
+
+constexpr int32_t kSleepUntilKey = -1;
+constexpr int32_t kLongSleep = 100;
+constexpr int32_t kSleepStep = 50;
+
+std::atomic<int32_t> g_keyPressed{0};
+std::atomic<WaitRoutine> g_wait{nullptr};
+
+void Wait(int32_t milliseconds) {
+  WaitRoutine routine = g_wait.load(std::memory_order_relaxed);
+  if (routine) {
+    routine(static_cast<uint32_t>(milliseconds));
+  } else {
+    os::SleepMilliseconds(static_cast<uint32_t>(milliseconds));
+  }
+}
+
+void ConsoleHookStandIn() {}
+
+RuntimeHooks MakeGraphicsHooks() {
+  RuntimeHooks hooks;
+  for (RuntimeHook& entry : hooks.entries) entry = ConsoleHookStandIn;
+  hooks.entries[kSleepHookIndex] = reinterpret_cast<RuntimeHook>(&GraphicsSleep);
+  return hooks;
+}
+
+}  // namespace
+
+void RasterPostKey() { g_keyPressed.store(1, std::memory_order_relaxed); }
+
+bool RasterTakeKey() { return g_keyPressed.exchange(0, std::memory_order_relaxed) != 0; }
+
+void GraphicsSleep(int32_t milliseconds) {
+  if (milliseconds == kSleepUntilKey) {
+    while (!RasterTakeKey()) Wait(kSleepStep);
+    return;
+  }
+  if (milliseconds <= 0) return;
+  if (milliseconds >= kLongSleep) {
+    while (milliseconds > kSleepStep) {
+      if (RasterTakeKey()) return;
+      Wait(kSleepStep);
+      milliseconds -= kSleepStep;
+    }
+  }
+  if (milliseconds > 0) Wait(milliseconds);
+}
+
+const RuntimeHooks* GraphicsHooks() {
+  static const RuntimeHooks hooks = MakeGraphicsHooks();
+  return &hooks;
+}
+
+void RasterSetWaitRoutine(WaitRoutine routine) {
+  g_wait.store(routine, std::memory_order_relaxed);
+}

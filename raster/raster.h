@@ -1,0 +1,292 @@
+// The raster library: one screen mode with an off-screen frame buffer, a
+// drawing context per thread, the screen lock, image buffers, and the
+// primitives the saver draws with (filled box, pixel, image put with
+// per-pixel alpha blending).
+//
+// Conventions shared by every primitive:
+// - A target is an ImageBuffer, or null for the screen (the FrameBuffer).
+// - Coordinates are 32-bit floats in the target's pixels, rounded to the
+//   nearest pixel with halves away from zero; (0, 0) is the top-left pixel.
+// - Colours are 0xAARRGGBB words; at 2 bytes per pixel they become RGB 5-6-5.
+// - `flags` is a CoordFlags word: bit 31 = colour not given (the context's
+//   foreground or background is used); low three bits = relative points.
+// - Primitives report no errors; with no screen mode set they do nothing.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "raster/image_header.h"
+#include "runtime/runtime.h"
+
+// ---- public interface --------------------------------------------------------
+
+// Sets a screen mode by size. depth is one of 1, 2, 4, 8, 15, 16, 24, 32
+// (15 gives 16, 24 gives 32); pageCount below 1 gives one page; flags -1
+// selects the off-screen driver, the only driver this library carries.
+// Failure sets the calling thread's error number to 1: a size of 0 or below
+// or above 65535, or another depth, leaves the current mode untouched; an
+// allocation failure or a driver that cannot attach leaves no mode set.
+void SetScreenMode(int32_t width, int32_t height, int32_t depth, int32_t pageCount,
+                   int32_t flags, int32_t refreshRate);
+
+// The screen lock: a flag, not a mutual exclusion. A second ScreenLock does
+// nothing and one ScreenUnlock releases. ScreenUnlock marks rows firstRow to
+// lastRow dirty; -1, -1 means the whole screen.
+void ScreenLock();
+void ScreenUnlock(int32_t firstRow, int32_t lastRow);
+
+// The first byte of the frame buffer (rows of width pixels, pitch
+// bytesPerPixel * width, top row first); null when no mode is set. Makes
+// the screen the calling thread's drawing target again.
+void* ScreenPointer();
+
+// A blank image of width x height pixels. depth 0 or below takes the
+// screen's pixel size, otherwise (depth + 7) / 8 bytes per pixel, which must
+// be 1, 2 or 4. flags < 0: filled with the transparent colour (0, 0xF81F,
+// 0xFFFF00FF); otherwise filled with colour. Rows are 16-byte aligned in
+// pitch. Null when no mode is set, the size or depth is refused, or memory
+// is short. The caller owns the block (free() releases it); the image
+// becomes the calling thread's drawing target.
+ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t depth,
+                         int32_t flags);
+
+// type 0: a line; 1: a box outline (both drawn with the 16-bit style
+// pattern, most significant bit first); 2: a filled box. Corners inclusive.
+void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,
+              int32_t type, int32_t style, int32_t flags);
+
+// One pixel; the colour word replaces the pixel (alpha included, unblended).
+// useBackground non-zero: a colour not given means the background colour.
+void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
+              int32_t useBackground);
+
+// A put routine writes exactly the w x h destination rectangle:
+//   source, destination: the first source pixel and where it lands;
+//   width, height: the rectangle, both at least 1;
+//   sourcePitch, destinationPitch: bytes from one row start to the next;
+//   alpha, customRoutine, parameter: the put's own arguments, unchanged.
+using PutRoutine = void (*)(const uint8_t* source, uint8_t* destination, int32_t width,
+                            int32_t height, int32_t sourcePitch, int32_t destinationPitch,
+                            int32_t alpha, void* customRoutine, intptr_t parameter);
+
+constexpr int32_t kPutModeAlpha = 6;
+constexpr int32_t kCoordinateNotGiven = static_cast<int32_t>(0xFFFF0000u);
+
+// Puts the source rectangle (sourceX1, sourceY1)-(sourceX2, sourceY2),
+// corners inclusive, or the whole source when sourceX1 is
+// kCoordinateNotGiven, with its top-left pixel at (x, y) on the target,
+// clipped. Returns 0, or 1 with error number 1 when no mode is set, the
+// source is null or unreadable, or the pixel sizes don't match (an 8-bit
+// source onto a 32-bit target in alpha mode puts an alpha mask instead).
+int32_t PutImage(ImageBuffer* target, float x, float y, const ImageBuffer* source,
+                 int32_t sourceX1, int32_t sourceY1, int32_t sourceX2, int32_t sourceY2,
+                 int32_t flags, int32_t mode, PutRoutine routine, int32_t alpha,
+                 void* customRoutine, intptr_t parameter);
+
+// The put routine of alpha mode: at 4 bytes per pixel each destination
+// pixel is blended with the source pixel by the source's alpha; at 1 and 2
+// bytes the rows are copied. The uniform alpha argument is not used.
+void AlphaPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+              int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
+              void* customRoutine, intptr_t parameter);
+
+// Frees the calling thread's drawing context. A thread that has drawn or
+// addressed the screen calls it before it ends (its next call would make a
+// fresh context).
+void RasterThreadEnd();
+
+// ---- library internal ----------------------------------------------------------
+// Used inside the library and by its tests; not part of the saver's surface.
+
+struct ScreenMode;
+
+struct ScreenDriver {
+  const char* name;
+  bool (*init)(ScreenMode* mode);  // true when the driver attached
+  void (*exit)(ScreenMode* mode);
+  void (*lock)(ScreenMode* mode);
+  void (*unlock)(ScreenMode* mode);
+  void (*setPaletteEntry)(ScreenMode* mode, int32_t index, uint32_t colour);
+};
+
+// The off-screen driver "Null": lock and unlock do nothing, no other hooks.
+extern const ScreenDriver kNullDriver;
+
+struct RasterFont {
+  uint32_t glyphWidth;   // 8
+  uint32_t glyphHeight;  // 8
+  const uint8_t* glyphs;
+};
+
+struct ModeInfo {
+  uint16_t width;
+  uint16_t height;
+  uint8_t depth;
+  uint8_t scanlineSize;
+  const uint32_t* defaultPalette;
+  const RasterFont* font;
+  uint8_t textColumns;  // width / 8, wrapping past 2047 pixels
+  uint8_t textRows;
+};
+
+constexpr uint32_t kLockHeld = 0x1;
+constexpr uint32_t kAutoLock = 0x2;
+constexpr uint32_t kAlphaPrimitives = 0x8;
+constexpr uint32_t kSimdAvailable = 0x1000000;  // a faster blend is in use
+constexpr uint32_t kHighColourRequested = 0x20000000;
+
+constexpr int32_t kEventCapacity = 128;
+constexpr int32_t kEventRecordSize = 20;
+constexpr int32_t kTextCellSize = 12;
+
+struct ScreenMode {
+  int32_t id;
+  int32_t modeNumber;
+  uint8_t** pages;
+  int32_t pageCount;
+  int32_t visiblePage;
+  uint8_t* frameBuffer;
+  int32_t width;
+  int32_t height;
+  int32_t depth;
+  int32_t bytesPerPixel;
+  int32_t pitch;
+  uint32_t* palette;         // 256 entries
+  uint32_t* devicePalette;   // 256 entries
+  uint8_t* colourMap;        // 16 bytes
+  // One byte per row, written from every drawing thread, hence atomic.
+  std::atomic<uint8_t>* dirtyLines;
+  const ScreenDriver* driver;
+  uint32_t colourMask;
+  const uint32_t* defaultPalette;
+  int32_t scanlineSize;
+  const RasterFont* font;
+  int32_t textColumns;
+  int32_t textRows;
+  uint8_t* keyState;  // 128 bytes
+  uint8_t** textCells;  // one cell buffer per page
+  uint8_t* events;      // kEventCapacity records of kEventRecordSize bytes
+  int32_t eventRead;
+  int32_t eventWrite;
+  RuntimeMutex* eventGuard;
+  // Lock bits and mode bits; both threads change the lock bits.
+  std::atomic<uint32_t> flags;
+};
+
+// The current mode, null while none is set.
+ScreenMode* CurrentScreenMode();
+
+struct DrawContext;
+using PutPixelRoutine = void (*)(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
+using GetPixelRoutine = uint32_t (*)(DrawContext* context, int32_t x, int32_t y);
+using FillSpanRoutine = void (*)(uint8_t* address, uint32_t colour, int32_t count);
+
+struct AlphaRoutineTable {
+  PutRoutine entries[4];  // by bytes per pixel - 1
+};
+
+constexpr uint32_t kReselectScreen = 0x1;
+constexpr uint32_t kTargetIsImage = 0x2;
+
+// Per-thread drawing state, calloc'ed in thread slot kDrawSlot.
+struct DrawContext {
+  int32_t modeId;
+  int32_t workPage;
+  uint8_t** rows;
+  int32_t rowCapacity;
+  int32_t targetBytesPerPixel;
+  int32_t targetPitch;
+  const ImageBuffer* target;
+  float lastX;
+  float lastY;
+  int32_t viewX;
+  int32_t viewY;
+  int32_t viewWidth;
+  int32_t viewHeight;
+  int32_t savedScreenView[4];
+  float windowX1;
+  float windowY1;
+  float windowX2;
+  float windowY2;
+  uint32_t foreground;
+  uint32_t background;
+  PutPixelRoutine putPixel;
+  GetPixelRoutine getPixel;
+  FillSpanRoutine fillSpan;
+  const AlphaRoutineTable* alphaRoutines;
+  uint32_t contextFlags;
+  // The image target's size as last selected: an image is selected again
+  // when its address or any of these differ, so a freed image whose address
+  // comes back for another image is never drawn through a stale row table.
+  int32_t targetWidth;
+  int32_t targetHeight;
+};
+
+// The calling thread's context, brought up to date with the current mode.
+// Null only when memory for it cannot be obtained.
+DrawContext* GetDrawContext();
+// False (context unchanged) when the image's header is unreadable or the
+// row table cannot grow.
+bool SelectTarget(DrawContext* context, const ImageBuffer* image);
+void SelectPixelRoutines(DrawContext* context, uint32_t colour);
+void BeginDraw();
+void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount);
+// The first half of EndDraw alone: marks rows when the target is the frame buffer.
+void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCount);
+
+uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour);
+void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
+                   float* y2);
+struct PixelPoint {
+  int32_t x;
+  int32_t y;
+};
+PixelPoint TransformPoint(const DrawContext* context, float x, float y);
+// Rounds one coordinate, halves away from zero. Values beyond
+// +-kCoordinateLimit (and NaN, taken as far negative) are clamped there:
+// outside any target, since no target is larger than kMaxImageSide.
+int32_t RoundCoordinate(float v);
+constexpr int32_t kCoordinateLimit = 1 << 30;
+constexpr int32_t kMaxImageSide = 1 << 28;
+
+// The geometry of an image as every reader sees it.
+struct ImageInfo {
+  int32_t bytesPerPixel;
+  int32_t width;
+  int32_t height;
+  int32_t pitch;
+  const uint8_t* pixels;
+};
+// Reads either header form; targetBytesPerPixel stands in for a short
+// header's 0. False for an unusable header (pixel size other than 1, 2, 4,
+// a pitch smaller than a row, or a side above kMaxImageSide).
+bool ReadImageInfo(const ImageBuffer* image, int32_t targetBytesPerPixel, ImageInfo* info);
+
+void RowCopy(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+             int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
+             void* customRoutine, intptr_t parameter);
+// The reference blend; the SIMD versions give identical results.
+void AlphaBlend32(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                  int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
+                  void* customRoutine, intptr_t parameter);
+void AlphaMaskPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
+                  int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
+                  void* customRoutine, intptr_t parameter);
+
+// The two alpha routine tables: plain, and the one with the fastest blend
+// this processor runs.
+const AlphaRoutineTable* PlainAlphaRoutines();
+const AlphaRoutineTable* FastAlphaRoutines();
+
+// The graphics sleep installed as the runtime's sleep hook while a mode is set.
+void GraphicsSleep(int32_t milliseconds);
+// The key-pressed flag a window driver raises; the sleep reads and clears it.
+void RasterPostKey();
+bool RasterTakeKey();
+
+// Program-end teardown of the mode (the atexit handler calls it with
+// RuntimeOtherThreadsRunning()). While other threads may still draw, only
+// the hooks are cleared and the mode's memory is left alone.
+void RasterProgramEnd(bool otherThreadsRunning);

@@ -1,0 +1,205 @@
+// The screen lock bits, dirty rows, the drawing context's target selection
+// and the frame-buffer pointer.
+#include <memory>
+#include <thread>
+
+#include "raster_fixture.h"
+
+namespace {
+
+int g_lockCalls = 0;
+int g_unlockCalls = 0;
+void CountLock(ScreenMode*) { ++g_lockCalls; }
+void CountUnlock(ScreenMode*) { ++g_unlockCalls; }
+const ScreenDriver kCountingDriver = {"Counting", nullptr, nullptr, CountLock, CountUnlock,
+                                      nullptr};
+
+class ScreenLockTest : public RasterTest {
+ protected:
+  void SetUp() override {
+    RasterTest::SetUp();
+    SetMode(8, 10);
+    CurrentScreenMode()->driver = &kCountingDriver;
+    g_lockCalls = g_unlockCalls = 0;
+    ClearDirtyRows();
+  }
+  void TearDown() override {
+    if (CurrentScreenMode()) CurrentScreenMode()->driver = &kNullDriver;
+    RasterTest::TearDown();
+  }
+};
+
+TEST_F(ScreenLockTest, TwoLocksThenOneUnlockLeavesTheScreenUnlocked) {
+  ScreenLock();
+  EXPECT_EQ(LockBits(), kLockHeld);
+  ScreenLock();
+  EXPECT_EQ(g_lockCalls, 1);
+  ScreenUnlock(-1, -1);
+  EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(g_unlockCalls, 1);
+  ScreenUnlock(-1, -1);
+  EXPECT_EQ(g_unlockCalls, 1);
+}
+
+TEST_F(ScreenLockTest, UnlockWithoutLockMarksRowsButCallsNoHook) {
+  ScreenUnlock(-1, -1);
+  EXPECT_EQ(DirtyRows(), "1111111111");
+  EXPECT_EQ(g_unlockCalls, 0);
+  EXPECT_EQ(g_lockCalls, 0);
+}
+
+TEST_F(ScreenLockTest, UnlockMarksOnlyTheRowsGiven) {
+  ScreenUnlock(5, 2);
+  EXPECT_EQ(DirtyRows(), "0000000000");
+  ScreenUnlock(2, 4);
+  EXPECT_EQ(DirtyRows(), "0011100000");
+  ClearDirtyRows();
+  ScreenUnlock(-7, -1);
+  EXPECT_EQ(DirtyRows(), "1111111111");
+  ClearDirtyRows();
+  ScreenUnlock(8, -1);
+  EXPECT_EQ(DirtyRows(), "0000000011");
+  ClearDirtyRows();
+  ScreenUnlock(3, 10);  // the last row is past the screen: nothing
+  ScreenUnlock(12, 40);
+  EXPECT_EQ(DirtyRows(), "0000000000");
+}
+
+TEST_F(ScreenLockTest, APrimitiveLocksAndUnlocksByItself) {
+  PixelSet(nullptr, 1, 1, 0xFFFFFFFFu, 4, 0);
+  EXPECT_EQ(g_lockCalls, 1);
+  EXPECT_EQ(g_unlockCalls, 1);
+  EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(DirtyRows(), "0100000000");
+}
+
+TEST_F(ScreenLockTest, APrimitiveInsideAHeldLockNeitherLocksNorUnlocks) {
+  ScreenLock();
+  PixelSet(nullptr, 1, 1, 0xFFFFFFFFu, 4, 0);
+  DrawLine(nullptr, 0, 0, 3, 3, 0xFF00FF00u, 2, 0xFFFF, 0);
+  EXPECT_EQ(g_lockCalls, 1);
+  EXPECT_EQ(g_unlockCalls, 0);
+  EXPECT_EQ(LockBits(), kLockHeld);
+  ScreenUnlock(-1, -1);
+  EXPECT_EQ(g_unlockCalls, 1);
+  EXPECT_EQ(LockBits(), 0u);
+}
+
+TEST_F(ScreenLockTest, BeginAndEndDrawPairUp) {
+  DrawContext* context = GetDrawContext();
+  BeginDraw();
+  EXPECT_EQ(LockBits(), kLockHeld | kAutoLock);
+  BeginDraw();
+  EXPECT_EQ(g_lockCalls, 1);
+  EndDraw(context, 0, 0);
+  EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(g_unlockCalls, 1);
+  EndDraw(context, 0, 0);
+  EXPECT_EQ(g_unlockCalls, 1);
+}
+
+TEST_F(ScreenLockTest, ScreenUnlockAlsoEndsAnAutomaticLock) {
+  BeginDraw();
+  ScreenUnlock(-1, -1);
+  EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(g_unlockCalls, 1);
+}
+
+TEST_F(ScreenLockTest, AClippedPrimitiveTakesNoLock) {
+  PixelSet(nullptr, -3, 2, 0xFFFFFFFFu, 4, 0);
+  DrawLine(nullptr, -10, 0, -2, 5, 0xFFFFFFFFu, 2, 0xFFFF, 0);
+  EXPECT_EQ(g_lockCalls, 0);
+  EXPECT_EQ(g_unlockCalls, 0);
+  EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(DirtyRows(), "0000000000");
+}
+
+// ---- the frame-buffer pointer and target selection ----------------------------
+
+using ScreenPointerTest = RasterTest;
+
+TEST_F(ScreenPointerTest, AFreshThreadGetsTheFirstByteOfTheFrameBuffer) {
+  SetMode(12, 7);
+  void* seen = nullptr;
+  std::thread other([&seen] {
+    seen = ScreenPointer();
+    RasterThreadEnd();
+  });
+  other.join();
+  EXPECT_EQ(seen, CurrentScreenMode()->frameBuffer);
+  EXPECT_EQ(ScreenPointer(), CurrentScreenMode()->frameBuffer);
+}
+
+TEST_F(ScreenPointerTest, NoModeGivesNull) {
+  DropScreenMode();
+  EXPECT_EQ(ScreenPointer(), nullptr);
+}
+
+TEST_F(ScreenPointerTest, ReturnsTheScreenAsTargetAfterDrawingIntoAnImage) {
+  SetMode(30, 20);
+  std::unique_ptr<ImageBuffer, FreeImage> image(ImageCreate(5, 4, 0, 32, 0));
+  ASSERT_NE(image, nullptr);
+  DrawContext* context = GetDrawContext();
+  EXPECT_EQ(context->target, image.get());
+  EXPECT_EQ(context->viewWidth, 5);
+  EXPECT_EQ(context->viewHeight, 4);
+  EXPECT_EQ(ScreenPointer(), CurrentScreenMode()->frameBuffer);
+  EXPECT_EQ(context->target, nullptr);
+  EXPECT_EQ(context->viewX, 0);
+  EXPECT_EQ(context->viewY, 0);
+  EXPECT_EQ(context->viewWidth, 30);
+  EXPECT_EQ(context->viewHeight, 20);
+  EXPECT_EQ(context->targetPitch, 120);
+  EXPECT_EQ(context->contextFlags & (kReselectScreen | kTargetIsImage), 0u);
+  EXPECT_EQ(context->rows[19], CurrentScreenMode()->frameBuffer + 19 * 120);
+}
+
+TEST_F(ScreenPointerTest, ATallerImageGrowsTheRowTableAndTheScreenStillWorks) {
+  SetMode(6, 3);
+  std::unique_ptr<ImageBuffer, FreeImage> tall(ImageCreate(2, 50, 0, 32, 0));
+  ASSERT_NE(tall, nullptr);
+  DrawContext* context = GetDrawContext();
+  EXPECT_GE(context->rowCapacity, 50);
+  PixelSet(tall.get(), 1, 49, 0xFF112233u, 4, 0);
+  EXPECT_EQ(ImagePixel32(tall.get(), 1, 49), 0xFF112233u);
+  PixelSet(nullptr, 5, 2, 0xFF445566u, 4, 0);
+  EXPECT_EQ(ScreenPixel(5, 2), 0xFF445566u);
+  EXPECT_GE(context->rowCapacity, 50);  // never shrinks
+}
+
+// An image freed and another made at the same address with another shape
+// must not be drawn through the first one's row table.
+TEST_F(ScreenPointerTest, AReusedImageAddressWithAnotherShapeIsSelectedAfresh) {
+  SetMode(64, 64);
+  ImageBuffer* first = ImageCreate(40, 2, 0, 32, 0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_EQ(HeaderOf(first)->pitch, 160u);  // 320 pixel bytes, enough for 4 x 20
+  // Rewrite the block in place as a 4 x 20 image, as a new owner of the
+  // same address would.
+  ImageHeader header = *HeaderOf(first);
+  header.width = 4;
+  header.height = 20;
+  header.pitch = 16;
+  std::memcpy(first, &header, sizeof(header));
+  PixelSet(first, 3, 19, 0xFFABCDEFu, 4, 0);
+  EXPECT_EQ(ImagePixel32(first, 3, 19), 0xFFABCDEFu);
+  DrawContext* context = GetDrawContext();
+  EXPECT_EQ(context->viewWidth, 4);
+  EXPECT_EQ(context->viewHeight, 20);
+  std::free(first);
+}
+
+TEST_F(ScreenPointerTest, AnUnreadableTargetDrawsNothingAndKeepsTheSelection) {
+  SetMode(6, 6);
+  alignas(4) uint8_t broken[64] = {};
+  ImageHeader header = {kImageHeaderType, 3, 2, 2, 8, 0, {0, 0}};  // 3 bytes per pixel
+  std::memcpy(broken, &header, sizeof(header));
+  PixelSet(broken, 0, 0, 0xFFFFFFFFu, 4, 0);
+  DrawLine(broken, 0, 0, 1, 1, 0xFFFFFFFFu, 2, 0xFFFF, 0);
+  for (size_t i = sizeof(header); i < sizeof(broken); ++i) ASSERT_EQ(broken[i], 0) << i;
+  EXPECT_EQ(GetDrawContext()->target, nullptr);
+  PixelSet(nullptr, 2, 2, 0xFF010203u, 4, 0);
+  EXPECT_EQ(ScreenPixel(2, 2), 0xFF010203u);
+}
+
+}  // namespace
