@@ -41,13 +41,16 @@ void BuildPool() {
   poolBuilt = true;
 }
 
+bool InsidePool(const StringDescriptor* s) {
+  auto address = reinterpret_cast<uintptr_t>(s);
+  return address >= reinterpret_cast<uintptr_t>(&pool[0]) &&
+         address < reinterpret_cast<uintptr_t>(&pool[kTempPoolSize]);
+}
+
 // The node whose descriptor s is, when s is exactly one; null otherwise.
 PoolNode* NodeOf(const StringDescriptor* s) {
-  auto address = reinterpret_cast<uintptr_t>(s);
-  auto begin = reinterpret_cast<uintptr_t>(&pool[0]);
-  auto end = reinterpret_cast<uintptr_t>(&pool[kTempPoolSize]);
-  if (address < begin || address >= end) return nullptr;
-  uintptr_t offset = address - begin;
+  if (!InsidePool(s)) return nullptr;
+  uintptr_t offset = reinterpret_cast<uintptr_t>(s) - reinterpret_cast<uintptr_t>(&pool[0]);
   if (offset % sizeof(PoolNode) != offsetof(PoolNode, descriptor)) return nullptr;
   return &pool[offset / sizeof(PoolNode)];
 }
@@ -161,9 +164,10 @@ StringDescriptor* StrTempAlloc(int32_t length) {
 int32_t StrReleaseLocked(StringDescriptor* s) {
   if (!s) return -1;
   PoolNode* node = NodeOf(s);
-  // An entry already back on the free list is not returned twice: that
-  // would hand one descriptor to two owners.
-  if (node && !nodeInUse[node - pool]) return -1;
+  // Pool storage that is not a live entry's descriptor is left alone: an
+  // entry already back on the free list returned twice would hand one
+  // descriptor to two owners.
+  if (InsidePool(s) && (!node || !nodeInUse[node - pool])) return -1;
   if (s->length & kTemporaryBit) StrDelete(s);
   if (!node) return -1;
   ReturnNode(node);
