@@ -1,0 +1,668 @@
+#!/usr/bin/env python3
+"""End-to-end tests of pomarelo.scr under Wine on an X display.
+
+    saver_e2e.py --scr pomarelo.scr --host preview_host.exe --wine-run tools/wine-run
+                 --logo resources/logo.png --out DIR SCENARIO
+
+Scenarios: fullscreen-shows, fullscreen-keys, fullscreen-buttons,
+fullscreen-mouse, preview, configure, bad-preview, bad-fullscreen.
+
+The display comes from DISPLAY; only when it is unset does the script start
+an Xvfb of its own. Input goes in through xdotool (XTEST), screenshots come
+from ImageMagick's `import -window root`. Every wait has a bound (scaled by
+POMARELO_E2E_TIME_SCALE for slow machines) and every process started here
+is ended before the script returns. Screenshots are kept in DIR.
+
+Exit status: 0 passed, 1 failed, 77 skipped (a required tool is missing).
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+import zlib
+
+SKIP = 77
+SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
+
+# Bounds in seconds. Wine may run under emulation on the test machines, so
+# start-up bounds are generous; "stays running" waits are short but long
+# enough for the saver to have reacted to input (it polls every 17 ms).
+START_BOUND = 300.0 * SCALE
+END_BOUND = 90.0 * SCALE
+STILL_WAIT = 8.0 * SCALE
+POLL = 1.0
+
+ARGS = None
+FAILURES = []
+CHILDREN = []  # every process started here, killed at exit
+
+
+def log(msg):
+    sys.stdout.write("[%7.1f] %s\n" % (time.monotonic() - T0, msg))
+    sys.stdout.flush()
+
+
+def check(condition, what):
+    if condition:
+        log("ok: " + what)
+    else:
+        log("FAIL: " + what)
+        FAILURES.append(what)
+    return condition
+
+
+T0 = time.monotonic()
+
+
+# --- processes -----------------------------------------------------------------
+
+class Proc:
+    """A process in a session of its own, so that it can be ended whole."""
+
+    def __init__(self, argv, name, stdin=None):
+        self.name = name
+        self.log_path = os.path.join(ARGS.out, name + ".log")
+        self.log_file = open(self.log_path, "wb")
+        # Unbuffered, so that read_line's select() sees every byte not read.
+        self.p = subprocess.Popen(argv, stdin=stdin, stdout=subprocess.PIPE if stdin else self.log_file,
+                                  stderr=self.log_file, start_new_session=True, bufsize=0)
+        CHILDREN.append(self)
+
+    def wait(self, bound):
+        """Exit code, or None if the process is still running after `bound` s."""
+        try:
+            return self.p.wait(timeout=bound)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.p.poll() is None
+
+    def kill(self):
+        if self.p.poll() is None:
+            try:
+                os.killpg(self.p.pid, signal.SIGKILL)
+            except (ProcessLookupError, PermissionError):
+                pass
+            try:
+                self.p.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                pass
+        if not self.log_file.closed:
+            self.log_file.close()
+
+
+def kill_children():
+    for c in CHILDREN:
+        c.kill()
+
+
+def wine(args, name, stdin=None):
+    return Proc([ARGS.wine_run] + args, name, stdin)
+
+
+def saver(args, name):
+    log("starting pomarelo.scr %r" % (args,))
+    return wine([ARGS.scr] + args, name)
+
+
+# --- X display -----------------------------------------------------------------
+
+def xdotool(*args, bound=30.0):
+    try:
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, timeout=bound)
+    except subprocess.TimeoutExpired:
+        return None
+    return r.stdout.decode("ascii", "replace").strip() if r.returncode == 0 else None
+
+
+def find_windows(name):
+    out = xdotool("search", "--name", name)
+    return out.split() if out else []
+
+
+def pointer():
+    out = xdotool("getmouselocation", "--shell") or ""
+    values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return int(values.get("X", -1)), int(values.get("Y", -1))
+
+
+def focus(name):
+    for w in find_windows(name):
+        xdotool("windowfocus", w)
+
+
+class Shot:
+    """A screenshot as RGB bytes."""
+
+    def __init__(self, width, height, rgb):
+        self.width = width
+        self.height = height
+        self.rgb = rgb
+
+    def at(self, x, y):
+        i = 3 * (y * self.width + x)
+        return self.rgb[i], self.rgb[i + 1], self.rgb[i + 2]
+
+
+def parse_ppm(data):
+    # P6 <w> <h> <max>\n<bytes>; comments are not written by ImageMagick.
+    fields = []
+    i = 0
+    while len(fields) < 4:
+        while data[i:i + 1].isspace():
+            i += 1
+        j = i
+        while not data[j:j + 1].isspace():
+            j += 1
+        fields.append(data[i:j])
+        i = j
+    i += 1
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise ValueError("unexpected screenshot format")
+    w, h = int(fields[1]), int(fields[2])
+    return Shot(w, h, data[i:i + 3 * w * h])
+
+
+def write_png(path, shot):
+    raw = b"".join(b"\x00" + shot.rgb[3 * y * shot.width:3 * (y + 1) * shot.width]
+                   for y in range(shot.height))
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" +
+                chunk(b"IHDR", struct.pack(">IIBBBBB", shot.width, shot.height, 8, 2, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
+
+
+SHOT_COUNT = [0]
+
+
+def screenshot(label):
+    r = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                       capture_output=True, timeout=120)
+    if r.returncode != 0:
+        raise RuntimeError("import failed: " + r.stderr.decode("utf-8", "replace"))
+    shot = parse_ppm(r.stdout)
+    SHOT_COUNT[0] += 1
+    path = os.path.join(ARGS.out, "%s-%02d-%s.png" % (ARGS.scenario, SHOT_COUNT[0], label))
+    write_png(path, shot)
+    log("screenshot %s (%dx%d)" % (path, shot.width, shot.height))
+    return shot
+
+
+def is_blue(p):
+    return p[0] < 48 and p[1] < 48 and p[2] > 200
+
+
+def is_white(p):
+    return p[0] > 225 and p[1] > 225 and p[2] > 225
+
+
+def blue_fraction(shot, x0=0, y0=0, x1=None, y1=None, step=4):
+    x1 = shot.width if x1 is None else x1
+    y1 = shot.height if y1 is None else y1
+    total = blue = 0
+    for y in range(y0, y1, step):
+        for x in range(x0, x1, step):
+            total += 1
+            blue += is_blue(shot.at(x, y))
+    return blue / total if total else 0.0
+
+
+def wait_until(predicate, bound, what):
+    deadline = time.monotonic() + bound
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            log("gave up waiting %.0f s for %s" % (bound, what))
+            return None
+        time.sleep(POLL)
+
+
+# --- the logo, to know what the frame must show --------------------------------
+
+def read_logo(path):
+    """Returns (width, height, rows of RGBA bytes) of an 8-bit RGBA PNG."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = 8
+    idat = []
+    width = height = 0
+    while at < len(data):
+        n = struct.unpack(">I", data[at:at + 4])[0]
+        kind = data[at + 4:at + 8]
+        body = data[at + 8:at + 8 + n]
+        if kind == b"IHDR":
+            width, height, depth, ctype, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            if (depth, ctype, interlace) != (8, 6, 0):
+                raise ValueError("logo is not 8-bit RGBA, non-interlaced")
+        elif kind == b"IDAT":
+            idat.append(body)
+        at += 12 + n
+    raw = zlib.decompress(b"".join(idat))
+    stride = 4 * width
+    rows = []
+    prev = bytearray(stride)
+    for y in range(height):
+        f = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        if f == 1:
+            for i in range(4, stride):
+                line[i] = (line[i] + line[i - 4]) & 255
+        elif f == 2:
+            for i in range(stride):
+                line[i] = (line[i] + prev[i]) & 255
+        elif f == 3:
+            for i in range(stride):
+                a = line[i - 4] if i >= 4 else 0
+                line[i] = (line[i] + ((a + prev[i]) >> 1)) & 255
+        elif f == 4:
+            for i in range(stride):
+                a = line[i - 4] if i >= 4 else 0
+                b = prev[i]
+                c = prev[i - 4] if i >= 4 else 0
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if (pa <= pb and pa <= pc) else (b if pb <= pc else c)
+                line[i] = (line[i] + pred) & 255
+        rows.append(line)
+        prev = line
+    return width, height, rows
+
+
+# --- scenarios ---------------------------------------------------------------------
+
+def saver_showing():
+    """A screenshot once the saver's frame covers the screen (mostly blue)."""
+    shot = screenshot("waiting")
+    return shot if blue_fraction(shot) > 0.4 else None
+
+
+def start_fullscreen(args, name):
+    p = saver(args, name)
+    shot = wait_until(lambda: saver_showing() if p.running() else "ended", START_BOUND,
+                      "the saver to show its frame")
+    if shot == "ended":
+        log("the saver ended by itself with code %r" % p.p.returncode)
+        return p, None
+    return p, shot
+
+
+def expect_end(p, what, bound=None):
+    rc = p.wait(END_BOUND if bound is None else bound)
+    check(rc == 0, "%s: ended with exit code 0 (got %r)" % (what, rc))
+    if rc is None:
+        p.kill()
+    check(not find_windows("^SCREENSAVER$"), "%s: no saver window left behind" % what)
+    if rc == 0:
+        check(blue_fraction(screenshot("after")) < 0.2, "%s: the saver's frame is off the screen" % what)
+    return rc
+
+
+def expect_running(p, what):
+    time.sleep(STILL_WAIT)
+    return check(p.running(), "%s: the saver is still running" % what)
+
+
+def scenario_fullscreen_shows():
+    p, shot = start_fullscreen(["/s"], "shows")
+    if not check(shot is not None, "/s: the frame appears within %.0f s" % START_BOUND):
+        return
+    time.sleep(2.0)
+    shot = screenshot("frame")
+    lw, lh, logo = read_logo(ARGS.logo)
+    w = min(shot.width, lw)
+    h = min(shot.height, lh)
+    clear = clear_blue = clear_white = solid = solid_match = 0
+    for y in range(0, h, 2):
+        row = logo[y]
+        for x in range(0, w, 2):
+            a = row[4 * x + 3]
+            p_ = shot.at(x, y)
+            if a == 0:
+                clear += 1
+                clear_blue += is_blue(p_)
+                clear_white += is_white(p_)
+            elif a == 255:
+                solid += 1
+                if all(abs(p_[k] - row[4 * x + k]) <= 12 for k in range(3)):
+                    solid_match += 1
+    # Outside the logo's area (a screen larger than 1440 x 900) only the blue
+    # field and the snow show.
+    outside = outside_blue = outside_white = 0
+    for y in range(0, shot.height, 2):
+        for x in range(0, shot.width, 2):
+            if x < lw and y < lh:
+                continue
+            outside += 1
+            p_ = shot.at(x, y)
+            outside_blue += is_blue(p_)
+            outside_white += is_white(p_)
+    log("logo area: %d clear (%d blue, %d white), %d solid (%d as in the logo); "
+        "outside: %d (%d blue, %d white)" % (clear, clear_blue, clear_white, solid, solid_match,
+                                              outside, outside_blue, outside_white))
+    check(clear_blue + clear_white >= 0.95 * clear,
+          "/s: the logo's transparent area shows the blue field and snow")
+    check(clear_blue >= 0.8 * clear, "/s: the backdrop is blue 0x0000FF")
+    check(solid > 0 and solid_match >= 0.85 * solid,
+          "/s: the logo's opaque pixels show at the top-left, unscaled")
+    check(clear_white + outside_white >= 50, "/s: white snow dots away from the logo")
+    if outside:
+        check(outside_blue + outside_white >= 0.95 * outside, "/s: plain blue right of and below the logo")
+    # The snow moves: the white dots differ from one screenshot to the next.
+    later = screenshot("later")
+    moved = 0
+    for y in range(0, h, 2):
+        for x in range(0, w, 2):
+            if logo[y][4 * x + 3] == 0 and is_white(shot.at(x, y)) != is_white(later.at(x, y)):
+                moved += 1
+    check(moved >= 20, "/s: the snow moves between frames (%d sample points changed)" % moved)
+    focus("^SCREENSAVER$")
+    xdotool("key", "space")
+    expect_end(p, "/s then a key")
+
+
+def scenario_fullscreen_keys():
+    # A plain key, a lone modifier and an Alt combination (a system key).
+    for keys in ("a", "shift", "alt+x", "Return"):
+        p, shot = start_fullscreen(["/s"], "key-" + keys.replace("+", "-"))
+        if not check(shot is not None, "/s: the frame appears (for key %s)" % keys):
+            p.kill()
+            continue
+        focus("^SCREENSAVER$")
+        xdotool("key", keys)
+        expect_end(p, "/s then key %s" % keys)
+
+
+def scenario_fullscreen_buttons():
+    for button, name in ((1, "left"), (3, "right"), (2, "middle")):
+        p, shot = start_fullscreen(["/s"], "button-" + name)
+        if not check(shot is not None, "/s: the frame appears (for the %s button)" % name):
+            p.kill()
+            continue
+        xdotool("click", button)
+        expect_end(p, "/s then the %s mouse button" % name)
+
+
+def scenario_fullscreen_mouse():
+    for dx, dy in ((1, 0), (0, 1)):
+        xdotool("mousemove", 200, 150)
+        p, shot = start_fullscreen(["/s"], "move-%d-%d" % (dx, dy))
+        if not check(shot is not None, "/s: the frame appears (for a move by %d,%d)" % (dx, dy)):
+            p.kill()
+            continue
+        here = pointer()
+        # A "move" to where the cursor already is, and the wheel, change
+        # nothing.
+        xdotool("mousemove", here[0], here[1])
+        xdotool("click", 4)
+        xdotool("click", 5)
+        if not expect_running(p, "/s after a move to the same place and the wheel"):
+            continue
+        check(pointer() == here, "the cursor did not move")
+        xdotool("mousemove_relative", "--", dx, dy)
+        expect_end(p, "/s then a mouse move by (%d, %d)" % (dx, dy))
+
+
+def region_colour_counts(shot, x, y, w, h):
+    blue = green = other = 0
+    for yy in range(max(0, y), min(shot.height, y + h)):
+        for xx in range(max(0, x), min(shot.width, x + w)):
+            p_ = shot.at(xx, yy)
+            if is_blue(p_):
+                blue += 1
+            elif p_[0] < 40 and 130 < p_[1] < 190 and p_[2] < 40:
+                green += 1
+            else:
+                other += 1
+    return blue, green, other
+
+
+def scenario_preview():
+    host = wine([ARGS.host, "300", "200"], "preview-host", stdin=subprocess.PIPE)
+    line1 = read_line(host, START_BOUND)
+    line2 = read_line(host, 30.0)
+    if not check(line1 is not None and line2 is not None, "the preview host reports its window"):
+        return
+    handle = int(line1)
+    _, cx, cy, cw, ch = line2.split()
+    cx, cy, cw, ch = int(cx), int(cy), int(cw), int(ch)
+    check((cw, ch) == (152, 112), "the preview host's client area is 152 x 112 (got %d x %d)" % (cw, ch))
+    log("host window %d, client area at (%d, %d)" % (handle, cx, cy))
+
+    def host_green():
+        b, g, o = region_colour_counts(screenshot("host"), cx, cy, cw, ch)
+        return g >= 0.9 * cw * ch
+    check(wait_until(host_green, 60.0 * SCALE, "the host to paint") is not None,
+          "the preview host shows its own colour before the saver starts")
+
+    p = saver(["/p", str(handle)], "preview")
+
+    def host_blue():
+        if not p.running():
+            return "ended"
+        b, g, o = region_colour_counts(screenshot("preview"), cx, cy, cw, ch)
+        log("host area: %d blue, %d host green, %d other" % (b, g, o))
+        return b >= 0.5 * cw * ch and g < 0.05 * cw * ch
+    shown = wait_until(host_blue, START_BOUND, "the frame in the host")
+    check(shown is True, "/p: the frame appears scaled into the host's 152 x 112 area")
+    # The full-screen window must not appear in preview mode.
+    shot = screenshot("screen-in-preview")
+    outside_blue = blue_fraction(shot, 0, 0, shot.width, max(0, cy - 20))
+    check(outside_blue < 0.2, "/p: the rest of the screen is not covered by the saver")
+    if shown is not True:
+        p.kill()
+        return
+    # Input inside and outside the host does not end a preview.
+    xdotool("mousemove", cx + cw // 2, cy + ch // 2)
+    xdotool("mousemove_relative", "--", 3, 2)
+    focus("Pomarelo preview host")
+    xdotool("key", "a")
+    xdotool("click", 1)
+    xdotool("mousemove", 20, 20)
+    if not expect_running(p, "/p after keys, a click and mouse moves"):
+        return
+    # Closing the host destroys the preview window with it.
+    host.p.stdin.write(b"close\n")
+    host.p.stdin.flush()
+    rc_host = host.wait(END_BOUND)
+    check(rc_host == 0, "the preview host closed (exit code %r)" % rc_host)
+    expect_end(p, "/p after the host window was destroyed")
+
+
+def read_line(proc, bound):
+    """One line of a process's stdout, or None after `bound` seconds."""
+    import selectors
+    sel = selectors.DefaultSelector()
+    sel.register(proc.p.stdout, selectors.EVENT_READ)
+    deadline = time.monotonic() + bound
+    buf = b""
+    while time.monotonic() < deadline:
+        if not sel.select(timeout=max(0.0, deadline - time.monotonic())):
+            break
+        c = proc.p.stdout.read(1)
+        if not c:
+            break
+        if c == b"\n":
+            return buf.decode("ascii", "replace").strip()
+        buf += c
+    sel.close()
+    return None
+
+
+def dark_columns(shot, x0, x1, y0, y1):
+    """Columns between x0 and x1 holding a dark (text) pixel in rows y0..y1."""
+    cols = set()
+    for y in range(max(0, y0), min(shot.height, y1)):
+        for x in range(max(0, x0), min(shot.width, x1)):
+            p_ = shot.at(x, y)
+            if p_[0] < 90 and p_[1] < 90 and p_[2] < 90:
+                cols.add(x)
+    return cols
+
+
+def scenario_configure():
+    caption = "^Pomarelo - ScreenSaver$"
+    p = saver(["/c"], "configure")
+    box = wait_until(lambda: find_windows(caption) or (not p.running() and ["ended"]), START_BOUND,
+                     "the about box")
+    if not check(box and box != ["ended"], "/c: the about box appears with the caption \"Pomarelo - ScreenSaver\""):
+        p.kill()
+        return
+    check(not find_windows("^SCREENSAVER$"), "/c: no saver window is created")
+    time.sleep(2.0)
+    geo = xdotool("getwindowgeometry", "--shell", box[0]) or ""
+    g = dict(line.split("=", 1) for line in geo.splitlines() if "=" in line)
+    x, y, w, h = (int(g.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    log("about box at (%d, %d), %d x %d" % (x, y, w, h))
+    shot = screenshot("about")
+    if check(w > 100 and h > 60, "/c: the about box has a plausible size"):
+        # The client area is 62 dialog units high; the text lines sit at 5,
+        # 15 and 25 units, the button at 40 to 54. The window may include a
+        # caption bar above the client area, so look from the bottom up.
+        unit = h / 62.0 if h < 200 else None
+        client_top = y + h - int(round(62 * (unit or (h / 80.0))))
+        unit = unit or (h / 80.0)
+        for n, top in enumerate((5, 15, 25)):
+            cols = dark_columns(shot, x, x + w, client_top + int(top * unit), client_top + int((top + 8) * unit))
+            ok = len(cols) >= 5
+            if ok:
+                centre = (min(cols) + max(cols)) / 2.0
+                ok = abs(centre - (x + w / 2.0)) < w * 0.15
+            check(ok, "/c: line %d shows centred text" % (n + 1))
+        button_rows = dark_columns(shot, x + int(w * 0.30), x + int(w * 0.70),
+                                   client_top + int(40 * unit), client_top + int(54 * unit))
+        check(len(button_rows) >= 3, "/c: the OK button shows below the text")
+    focus(caption)
+    xdotool("key", "Escape")
+    if expect_running(p, "/c after Escape"):
+        check(bool(find_windows(caption)), "/c: the about box is still open after Escape")
+    focus(caption)
+    xdotool("key", "Return")
+    rc = p.wait(END_BOUND)
+    check(rc == 0, "/c: Enter closes the about box and the program ends with exit code 0 (got %r)" % rc)
+    check(not find_windows(caption), "/c: the about box is gone")
+
+
+def scenario_bad_preview():
+    cases = [
+        (["/p"], "preview without a handle"),
+        (["/p", "garbage"], "preview with garbage"),
+        (["/pq"], "preview with letters glued to the switch"),
+        (["/p", "12345"], "preview with a number that is no window"),
+        (["/p", "-1"], "preview with a negative number"),
+        (["/p", "7" * 4000], "preview with a very long number"),
+    ]
+    for n, (args, what) in enumerate(cases):
+        p = saver(args, "bad-preview-%d" % n)
+        rc = p.wait(START_BOUND)
+        check(rc == 0, "%s: ends by itself with exit code 0 (got %r)" % (what, rc))
+        if rc is None:
+            p.kill()
+        check(not find_windows("^SCREENSAVER$"), "%s: no saver window left behind" % what)
+
+
+def scenario_bad_fullscreen():
+    cases = [
+        ([], "an empty command line"),
+        (["/s", "99999999999"], "/s with a number too large for a handle"),
+        (["/S"], "/S in upper case"),
+        (["-c"], "-c (not a switch this program knows)"),
+        (["/s", "x" * 8000], "a very long command line"),
+    ]
+    for n, (args, what) in enumerate(cases):
+        p, shot = start_fullscreen(args, "bad-fullscreen-%d" % n)
+        if shot is None:
+            rc = p.wait(1.0)
+            check(rc == 0, "%s: ended by itself with exit code 0 (got %r)" % (what, rc))
+            if rc is None:
+                p.kill()
+            continue
+        log("%s: runs full-screen" % what)
+        focus("^SCREENSAVER$")
+        xdotool("key", "Escape")
+        expect_end(p, "%s, then a key" % what)
+
+
+SCENARIOS = {
+    "fullscreen-shows": scenario_fullscreen_shows,
+    "fullscreen-keys": scenario_fullscreen_keys,
+    "fullscreen-buttons": scenario_fullscreen_buttons,
+    "fullscreen-mouse": scenario_fullscreen_mouse,
+    "preview": scenario_preview,
+    "configure": scenario_configure,
+    "bad-preview": scenario_bad_preview,
+    "bad-fullscreen": scenario_bad_fullscreen,
+}
+
+
+def start_own_display():
+    """Starts Xvfb on a free display number; returns the process."""
+    for n in range(90, 130):
+        if os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
+            continue
+        proc = Proc(["Xvfb", ":%d" % n, "-screen", "0", "1440x900x24", "-nolisten", "tcp"], "xvfb")
+        for _ in range(100):
+            if os.path.exists("/tmp/.X11-unix/X%d" % n):
+                os.environ["DISPLAY"] = ":%d" % n
+                return proc
+            if not proc.running():
+                break
+            time.sleep(0.1)
+        proc.kill()
+    return None
+
+
+def main():
+    global ARGS
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--scr", required=True)
+    ap.add_argument("--host", required=True)
+    ap.add_argument("--wine-run", required=True)
+    ap.add_argument("--logo", required=True)
+    ap.add_argument("--out", required=True)
+    ap.add_argument("scenario", choices=sorted(SCENARIOS))
+    ARGS = ap.parse_args()
+    os.makedirs(ARGS.out, exist_ok=True)
+
+    needed = ["xdotool", "import"]
+    if not os.environ.get("DISPLAY"):
+        needed.append("Xvfb")
+    missing = [t for t in needed if not shutil.which(t)]
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
+        return SKIP
+    for path in (ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo):
+        if not os.path.exists(path):
+            print("missing " + path)
+            return 1
+
+    signal.signal(signal.SIGTERM, lambda *_: (kill_children(), sys.exit(1)))
+    try:
+        if not os.environ.get("DISPLAY"):
+            if start_own_display() is None:
+                print("could not start Xvfb")
+                return 1
+        log("display %s, scenario %s" % (os.environ["DISPLAY"], ARGS.scenario))
+        SCENARIOS[ARGS.scenario]()
+    finally:
+        kill_children()
+    if FAILURES:
+        log("%d check(s) failed:\n  %s" % (len(FAILURES), "\n  ".join(FAILURES)))
+        return 1
+    log("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
