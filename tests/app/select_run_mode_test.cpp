@@ -48,6 +48,11 @@ bool WaitForWindowThread() {
 
 }  // namespace
 
+// The saver keeps neither the window thread's record nor its handle and never
+// waits for it: the process end reclaims both. Tell the sanitizers so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:ThreadStart\n"; }
+extern "C" const char* __tsan_default_suppressions() { return "thread:SelectRunMode\n"; }
+
 void ShowAboutBox() {
   ++aboutBoxes;
   std::fprintf(stderr, "about box, preview %d, snapshots %d", saverState.preview, snapshots.load());

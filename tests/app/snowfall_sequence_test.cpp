@@ -3,6 +3,7 @@
 // Kept in a program of its own so that nothing has drawn a number before.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "app/saver_state.h"
@@ -90,6 +91,8 @@ TEST(SnowfallSetup, PlacesTheParticlesFromTheDefaultSequenceTheSameInEveryRun) {
   for (int i = 0; i < kParticleCount; ++i) {
     ExpectSameParticle(second->storage[i], first->storage[i], i);
   }
+  std::free(first->backdrop);
+  std::free(second->backdrop);
 }
 
 }  // namespace
