@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Builds the saver for Windows and runs it full-screen under Wine.
+#
+#   tools/run.sh
+#
+# With DISPLAY set, the saver runs on that display until a key, a mouse
+# button or a mouse move ends it. Without a display it runs on an Xvfb of
+# its own for a few seconds once its first frame is up, saves a screenshot
+# of the screen and prints the screenshot's path.
+#
+# Environment: POMARELO_BUILD_DIR (default build/windows), POMARELO_SCREEN
+# (the Xvfb screen, default 1440x900x24), POMARELO_RUN_SECONDS (how long
+# the animation runs before the screenshot, default 5), POMARELO_SHOT (the
+# screenshot's path, default <build dir>/pomarelo-screenshot.png).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${POMARELO_BUILD_DIR:-$root/build/windows}"
+screen="${POMARELO_SCREEN:-1440x900x24}"
+seconds="${POMARELO_RUN_SECONDS:-5}"
+shot="${POMARELO_SHOT:-$build/pomarelo-screenshot.png}"
+# Bound on the wait for the first frame: Wine's first start in a new
+# prefix takes long, more so where the machine emulates 32-bit code.
+start_bound="${POMARELO_START_BOUND:-600}"
+
+"$root/tools/setup.sh"
+cmake --preset windows -S "$root" -B "$build" >/dev/null
+cmake --build "$build" --target pomarelo -j2
+scr="$build/app/pomarelo.scr"
+[ -f "$scr" ] || { echo "run.sh: $scr was not built" >&2; exit 1; }
+
+if [ -n "${DISPLAY:-}" ]; then
+  echo "Running the saver on $DISPLAY; a key, a mouse button or a mouse move ends it."
+  exec "$root/tools/wine-run" "$scr" /s
+fi
+
+xvfb_pid=""
+saver_pid=""
+cleanup() {
+  # Only what this script started.
+  [ -n "$saver_pid" ] && kill -KILL "$saver_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT INT TERM
+
+display=""
+for n in $(seq 70 120); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
+  kill "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
+done
+[ -n "$display" ] || { echo "run.sh: could not start Xvfb" >&2; exit 1; }
+export DISPLAY="$display"
+echo "No display: running the saver on Xvfb $DISPLAY ($screen)."
+
+"$root/tools/wine-run" "$scr" /s &
+saver_pid=$!
+
+# The saver is up once its frame, mostly the blue backdrop, covers the screen.
+frame_up() {
+  import -window root -depth 8 ppm:- 2>/dev/null | python3 -c '
+import sys
+d = sys.stdin.buffer.read()
+# "P6\n<w> <h>\n255\n" then the pixels
+if not d.startswith(b"P6"):
+    sys.exit(1)
+end = 0
+for _ in range(3):
+    end = d.find(b"\n", end) + 1
+px = d[end:]
+blue = total = 0
+for i in range(0, len(px) - 2, 3 * 97):
+    total += 1
+    blue += px[i] < 48 and px[i + 1] < 48 and px[i + 2] > 200
+sys.exit(0 if total and blue > 0.4 * total else 1)'
+}
+deadline=$((SECONDS + start_bound))
+until frame_up; do
+  if ! kill -0 "$saver_pid" 2>/dev/null; then
+    echo "run.sh: the saver ended before showing its frame" >&2
+    exit 1
+  fi
+  if [ "$SECONDS" -ge "$deadline" ]; then
+    echo "run.sh: no frame after ${start_bound} s" >&2
+    exit 1
+  fi
+  sleep 1
+done
+sleep "$seconds"
+mkdir -p "$(dirname "$shot")"
+import -window root "$shot"
+
+# End the saver the way a person would: with a key.
+xdotool key space || true
+for _ in $(seq 60); do
+  kill -0 "$saver_pid" 2>/dev/null || break
+  sleep 0.5
+done
+if kill -0 "$saver_pid" 2>/dev/null; then
+  echo "run.sh: the saver did not end on a key press" >&2
+else
+  wait "$saver_pid" && rc=0 || rc=$?
+  saver_pid=""
+  echo "The saver ended with exit code $rc."
+fi
+echo "Screenshot: $shot"
