@@ -65,9 +65,7 @@ double StrToNumber(StringDescriptor* s) {
   if (!s) return 0.0;
   double value = 0.0;
   if (s->data && StrLen(s) != 0) {
-    // Rounded to double where it is stored, whatever the intermediate.
-    volatile double stored = ParseText(s->data, static_cast<int32_t>(StrLen(s)));
-    value = stored;
+    value = ParseText(s->data, static_cast<int32_t>(StrLen(s)));
   }
   StrRelease(s);
   return value;
