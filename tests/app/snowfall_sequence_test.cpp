@@ -29,8 +29,9 @@ Particle ExpectedParticle(ReferenceSequence& sequence) {
   p.y = r[1] * kHeight;
   // The products are exact before their rounding to double; the sums are
   // taken in the floating-point unit's extended precision, then stored.
-  double productX = r[2] * r[3] * 2.0;
-  double productY = r[5] * r[6] * 2.0;
+  // (volatile: stored, and so rounded, even where doubles live in wider registers)
+  volatile double productX = r[2] * r[3] * 2.0;
+  volatile double productY = r[5] * r[6] * 2.0;
   p.dx = static_cast<double>(static_cast<long double>(productX) - r[4]);
   p.dy = static_cast<double>(static_cast<long double>(productY) - r[7]);
   if (p.dx == 0.0) p.dx = 1.0;
