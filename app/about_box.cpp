@@ -3,7 +3,7 @@
 #include "app/saver_platform.h"
 #include "app/win32_types.h"
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+#include "app/window_procs.h"
 
 namespace {
 

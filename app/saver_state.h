@@ -81,6 +81,15 @@ struct DibHeader {
 };
 static_assert(sizeof(DibHeader) == 108, "DibHeader has the 108-byte BITMAPV4HEADER layout");
 
+constexpr uint32_t kBitFields = 3;  // BI_BITFIELDS
+
+// The FrameBuffer of width × height Pixel32 values as the platform's bitmap
+// functions see it: 32 bits per pixel, rows from the top down (a negative
+// height), the image size height × width × 4 in unsigned 32-bit arithmetic,
+// and four-bit colour masks (red bits 8-11, green 4-7, blue 0-3, alpha
+// 12-15) that the platform may rewrite while taking the snapshot.
+void DescribeFrameBuffer(DibHeader& dib, uint32_t width, uint32_t height);
+
 struct SaverState {
   SaverRect windowRect;         // desktop (full-screen) or preview host, screen coordinates
   DibHeader dib;                // the FrameBuffer's pixels as the platform sees them

@@ -9,7 +9,7 @@
 #include "runtime/runtime.h"
 #include "runtime/strings.h"
 
-LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+#include "app/window_procs.h"
 
 namespace {
 

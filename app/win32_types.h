@@ -47,6 +47,7 @@ POMARELO_SAME_FIELD(DibHeader, bV4Endpoints, BITMAPV4HEADER, bV4Endpoints);
 POMARELO_SAME_FIELD(DibHeader, bV4GammaBlue, BITMAPV4HEADER, bV4GammaBlue);
 
 static_assert(sizeof(void*) == sizeof(HWND), "handles are pointers");
+static_assert(kBitFields == BI_BITFIELDS, "the DibHeader's compression");
 
 #undef POMARELO_SAME_FIELD
 
