@@ -1,9 +1,18 @@
 // The image build: reconstructs the raw data a row at a time into two small
-// row buffers (the context's data stays as inflated, so no working copy of
-// the whole image is needed) and converts each row straight into the
-// output block with the loop for its colour type and depth.
+// row buffers (the raw data stays as inflated, so no working copy of the
+// whole image is needed) and converts each row straight into the output
+// block with the loop for its colour type and depth.
+//
+// The decode entry goes further for top-down images without interlace: it
+// inflates the raw data into the output block itself, placed so that
+// writing image row y never reaches raw row y + 1, and converts in place.
+// One block instead of an inflation buffer and an output block halves the
+// memory the decode touches.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include <zlib.h>
 
 #include "png/png.h"
 #include "png/png_internal.h"
@@ -50,7 +59,13 @@ bool AllocateRows(BuildState* state, size_t maxDataBytes, uint32_t maxPassWidth,
 void StoreRow(BuildState* state, const uint8_t* row, uint32_t y, uint32_t count,
               const Pass& pass) {
   const PngContext* context = state->context;
-  uint32_t* target = reinterpret_cast<uint32_t*>(OutputRow(state->output, state->layout, context->height, y));
+  uint8_t* rowStart = OutputRow(state->output, state->layout, context->height, y);
+  uint32_t* target = reinterpret_cast<uint32_t*>(rowStart);
+  // The bytes behind the row's last pixel are zero.
+  size_t pixelBytes = size_t(context->width) * 4;
+  if (state->layout.pitch > pixelBytes) {
+    std::memset(rowStart + pixelBytes, 0, state->layout.pitch - pixelBytes);
+  }
   if (pass.columnStep == 1) {
     state->converter.convert(row, count, target, state->converter.lookup, context);
     if (state->layout.swapRedBlue) SwapRedBlue(target, count);
@@ -63,9 +78,8 @@ void StoreRow(BuildState* state, const uint8_t* row, uint32_t y, uint32_t count,
   }
 }
 
-bool BuildPasses(BuildState* state) {
+bool BuildPasses(BuildState* state, const uint8_t* raw) {
   const PngContext* context = state->context;
-  const uint8_t* raw = context->data;
   size_t offset = 0;
   for (int p = 1; p <= kPngPassCount; ++p) {
     const Pass* pass = PassOf(context, p);
@@ -90,34 +104,104 @@ bool BuildPasses(BuildState* state) {
   return true;
 }
 
-}  // namespace
-
-void* PngBuildImage(PngContext* context, int32_t target) {
-  if (!context || !context->ready || !RawDataMatchesHeader(context)) return nullptr;
-  BuildState state = {};
-  state.context = context;
-  if (!LayoutFor(context, target, &state.layout)) return nullptr;
-  // The widest pass is the first one of a non-interlaced image; of an
-  // interlaced one, a later pass may be wider than pass 1.
-  size_t maxDataBytes = 0;
-  uint32_t maxPassWidth = 0;
+// The largest row of any pass, and the widest pass in pixels.
+void LargestRow(const PngContext* context, size_t* maxDataBytes, uint32_t* maxPassWidth) {
+  *maxDataBytes = 0;
+  *maxPassWidth = 0;
   for (int p = 1; p <= kPngPassCount; ++p) {
     const Pass* pass = PassOf(context, p);
     if (!pass) break;
     uint64_t rowBytes = PngRowBytes(context, p);
-    if (rowBytes > maxDataBytes + 1) maxDataBytes = size_t(rowBytes - 1);
-    if (PassWidth(context, *pass) > maxPassWidth) maxPassWidth = PassWidth(context, *pass);
+    if (rowBytes > *maxDataBytes + 1) *maxDataBytes = size_t(rowBytes - 1);
+    if (PassWidth(context, *pass) > *maxPassWidth) *maxPassWidth = PassWidth(context, *pass);
   }
-  if (!AllocateRows(&state, maxDataBytes, maxPassWidth, context->interlaceMethod == 1)) return nullptr;
-  // Every pixel is written exactly once below, so only the header and the
-  // bytes behind each row need zeroing.
-  state.output = AllocateOutput(context, state.layout, false);
-  if (!state.output) {
-    ReleaseRows(&state);
+}
+
+bool PrepareState(PngContext* context, int32_t target, BuildState* state) {
+  *state = BuildState();
+  state->context = context;
+  if (!LayoutFor(context, target, &state->layout)) return false;
+  size_t maxDataBytes;
+  uint32_t maxPassWidth;
+  LargestRow(context, &maxDataBytes, &maxPassWidth);
+  if (!AllocateRows(state, maxDataBytes, maxPassWidth, context->interlaceMethod == 1)) return false;
+  PrepareConverter(context, &state->converter);
+  return true;
+}
+
+// Inflates the gathered data into the output block at rawStart and builds
+// the image over it. The gathered data is released in every case.
+void* InflateIntoOutput(PngContext* context, int32_t target) {
+  BuildState state;
+  uint8_t* gathered = context->data;
+  uLong gatheredSize = context->dataSize;
+  context->data = nullptr;
+  context->dataSize = 0;
+  uint64_t expected = PngRawSize(context);
+  bool prepared = PrepareState(context, target, &state);
+  uint64_t rowBytes = PngRowBytes(context, 1);
+  uint64_t height = context->height;
+  const OutputLayout& layout = state.layout;
+  // Row y of the image ends at header + pitch (y + 1); raw row y + 1 starts
+  // at rawStart + rowBytes (y + 1). Where the pitch is the larger, the raw
+  // data starts late enough to stay ahead; where the raw rows are larger,
+  // the block grows to hold them and shrinks when the build is done.
+  uint64_t rawStart = layout.headerSize + (layout.pitch > rowBytes ? (layout.pitch - rowBytes) * height : 0);
+  uint64_t blockSize = rawStart + expected + 1;  // one byte to tell a stream that runs long
+  if (blockSize < layout.blockSize) blockSize = layout.blockSize;
+  uint8_t* block = nullptr;
+  bool built = false;
+  if (prepared && gathered && InflationPossible(expected, gatheredSize) && blockSize <= SIZE_MAX &&
+      blockSize <= ULONG_MAX) {
+    block = static_cast<uint8_t*>(std::malloc(size_t(blockSize)));
+    uLongf produced = uLongf(expected + 1);
+    if (block && uncompress(block + rawStart, &produced, gathered, gatheredSize) == Z_OK &&
+        produced == expected) {
+      std::free(gathered);
+      gathered = nullptr;
+      state.output = block;
+      built = BuildPasses(&state, block + rawStart);
+    }
+  }
+  std::free(gathered);
+  if (prepared) ReleaseRows(&state);
+  if (!built) {
+    std::free(block);
     return nullptr;
   }
-  PrepareConverter(context, &state.converter);
-  bool built = BuildPasses(&state);
+  WriteOutputHeader(context, layout, block);
+  if (blockSize > layout.blockSize) {
+    // Shrinking keeps the contents; should it fail, the larger block is
+    // just as good.
+    void* smaller = std::realloc(block, layout.blockSize);
+    if (smaller) block = static_cast<uint8_t*>(smaller);
+  }
+  return block;
+}
+
+}  // namespace
+
+namespace png_internal {
+
+void* InflateAndBuild(PngContext* context, int32_t target) {
+  OutputLayout layout;
+  if (!LayoutFor(context, target, &layout)) return nullptr;
+  if (context->interlaceMethod == 0 && !layout.bottomUp) return InflateIntoOutput(context, target);
+  if (!PngInflate(context)) return nullptr;
+  context->ready = true;
+  return PngBuildImage(context, target);
+}
+
+}  // namespace png_internal
+
+void* PngBuildImage(PngContext* context, int32_t target) {
+  if (!context || !context->ready || !RawDataMatchesHeader(context)) return nullptr;
+  BuildState state;
+  if (!PrepareState(context, target, &state)) return nullptr;
+  // Every pixel and every byte behind a row is written below; only the
+  // header is written here.
+  state.output = AllocateOutput(context, state.layout, false);
+  bool built = state.output && BuildPasses(&state, context->data);
   ReleaseRows(&state);
   if (!built) {
     std::free(state.output);

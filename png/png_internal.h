@@ -38,9 +38,10 @@ struct OutputLayout {
 // False for an unknown target or sizes that can't be represented (every
 // size is kept below 2^32 and below what the address space can hold).
 bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout);
-// Allocates the block and writes its header and the zero padding behind
-// each row; the pixels are left for the build to write. Null on failure.
+// Allocates the block (zero-filled or not) and writes its header; the rest
+// is left for the build to write. Null on failure.
 uint8_t* AllocateOutput(const PngContext* context, const OutputLayout& layout, bool zeroFill);
+void WriteOutputHeader(const PngContext* context, const OutputLayout& layout, uint8_t* block);
 // The first byte of row y of the image.
 inline uint8_t* OutputRow(uint8_t* block, const OutputLayout& layout, uint32_t height,
                           uint32_t y) {
@@ -51,6 +52,14 @@ inline uint8_t* OutputRow(uint8_t* block, const OutputLayout& layout, uint32_t h
 // True when rawSize bytes can be allocated and can come out of
 // compressedSize bytes of zlib data at all.
 bool InflationPossible(uint64_t rawSize, uint64_t compressedSize);
+
+// Every step of PngParse but the inflation: `data` holds the joined IDAT
+// data afterwards and `ready` stays clear.
+bool ParseLeavingImageDataDeflated(PngContext* context);
+// Inflates and builds the image for target in one go, choosing the way that
+// needs the least memory; the result is the block PngInflate followed by
+// PngBuildImage gives.
+void* InflateAndBuild(PngContext* context, int32_t target);
 
 // The parse has produced exactly the raw data the header describes.
 bool RawDataMatchesHeader(const PngContext* context);

@@ -191,16 +191,26 @@ int32_t PngFindChunk(const PngContext* context, const char* type, int32_t start)
   return -1;
 }
 
-bool PngParse(PngContext* context) {
+namespace png_internal {
+
+bool ParseLeavingImageDataDeflated(PngContext* context) {
   context->ready = false;
   if (!CheckSignature(context)) return false;
   if (!WalkChunks(context)) return false;
   if (!ReadHeader(context)) return false;
   if (!GatherImageData(context)) return false;
-  if (!PngInflate(context)) return false;
   ComputeBytesPerPixel(context);
   if (context->colourType == 3 && !ReadPalette(context)) return false;
-  if (!ReadTransparency(context)) return false;
+  return ReadTransparency(context);
+}
+
+}  // namespace png_internal
+
+bool PngParse(PngContext* context) {
+  // The inflation only depends on the header and the gathered data, and
+  // every failure is the same null result, so it may run last.
+  if (!png_internal::ParseLeavingImageDataDeflated(context)) return false;
+  if (!PngInflate(context)) return false;
   context->ready = true;
   return true;
 }
@@ -222,8 +232,10 @@ void* PngDecodeMemory(const void* data, int32_t length, int32_t target) {
   std::memset(&context, 0, sizeof context);
   context.input = static_cast<const uint8_t*>(data);
   context.inputLength = uint32_t(length);
-  PngParse(&context);
-  void* image = PngBuildImage(&context, target);
+  void* image = nullptr;
+  if (png_internal::ParseLeavingImageDataDeflated(&context)) {
+    image = png_internal::InflateAndBuild(&context, target);
+  }
   PngRelease(&context);
   return image;
 }

@@ -98,10 +98,7 @@ bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout) 
   return true;
 }
 
-uint8_t* AllocateOutput(const PngContext* context, const OutputLayout& layout, bool zeroFill) {
-  void* memory = zeroFill ? std::calloc(layout.blockSize, 1) : std::malloc(layout.blockSize);
-  uint8_t* block = static_cast<uint8_t*>(memory);
-  if (!block) return nullptr;
+void WriteOutputHeader(const PngContext* context, const OutputLayout& layout, uint8_t* block) {
   uint32_t width = context->width;
   uint32_t height = context->height;
   if (layout.headerSize == kImageHeaderSize) {
@@ -111,13 +108,12 @@ uint8_t* AllocateOutput(const PngContext* context, const OutputLayout& layout, b
     ShortImageHeader header = {uint16_t(4 | (width << 3)), uint16_t(height)};
     std::memcpy(block, &header, sizeof header);
   }
-  size_t pixelBytes = size_t(width) * 4;
-  if (!zeroFill && layout.pitch > pixelBytes) {
-    for (uint32_t y = 0; y < height; ++y) {
-      std::memset(block + layout.headerSize + size_t(y) * layout.pitch + pixelBytes, 0,
-                  layout.pitch - pixelBytes);
-    }
-  }
+}
+
+uint8_t* AllocateOutput(const PngContext* context, const OutputLayout& layout, bool zeroFill) {
+  void* memory = zeroFill ? std::calloc(layout.blockSize, 1) : std::malloc(layout.blockSize);
+  uint8_t* block = static_cast<uint8_t*>(memory);
+  if (block) WriteOutputHeader(context, layout, block);
   return block;
 }
 

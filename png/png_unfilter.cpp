@@ -23,24 +23,27 @@ inline uint8_t PaethAdd(uint8_t x, int a, int b, int c) {
   return uint8_t(x + predicted);
 }
 
-// Continues a row from byte `from` with the portable formulas.
+// Continues a row from byte `from` with the portable formulas. The rows
+// have their zero pad in front, so the bytes bpp to the left exist.
 void UnfilterTail(uint32_t filterType, const uint8_t* src, uint8_t* dst, const uint8_t* prev,
                   size_t from, size_t n, uint32_t bpp) {
+  const uint8_t* left = dst - bpp;
+  const uint8_t* upLeft = prev - bpp;
   switch (filterType) {
     case 0:
       if (n > from) std::memcpy(dst + from, src + from, n - from);
       break;
     case 1:
-      for (size_t i = from; i < n; ++i) dst[i] = uint8_t(src[i] + dst[i - bpp]);
+      for (size_t i = from; i < n; ++i) dst[i] = uint8_t(src[i] + left[i]);
       break;
     case 2:
       for (size_t i = from; i < n; ++i) dst[i] = uint8_t(src[i] + prev[i]);
       break;
     case 3:
-      for (size_t i = from; i < n; ++i) dst[i] = uint8_t(src[i] + ((dst[i - bpp] + prev[i]) >> 1));
+      for (size_t i = from; i < n; ++i) dst[i] = uint8_t(src[i] + ((left[i] + prev[i]) >> 1));
       break;
     case 4:
-      for (size_t i = from; i < n; ++i) dst[i] = PaethAdd(src[i], dst[i - bpp], prev[i], prev[i - bpp]);
+      for (size_t i = from; i < n; ++i) dst[i] = PaethAdd(src[i], left[i], prev[i], upLeft[i]);
       break;
   }
 }

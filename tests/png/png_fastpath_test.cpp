@@ -78,8 +78,10 @@ size_t BlockSize(const PngContext& context, int32_t target) {
   return png_internal::LayoutFor(&context, target, &layout) ? layout.blockSize : 0;
 }
 
-// Parses stream and checks that both builds give the same block for every
-// target. Returns false when the stream doesn't parse.
+// Parses stream and checks that the fast build, the decode entry (which
+// inflates into the output block where it can) and the byte-at-a-time
+// build give the same block for every target. Returns false when the
+// stream doesn't parse.
 bool BuildsAgree(const Bytes& stream, const std::string& what) {
   PngContext context = {};
   context.input = stream.data();
@@ -91,10 +93,13 @@ bool BuildsAgree(const Bytes& stream, const std::string& what) {
   for (int32_t target = 1; target <= 3; ++target) {
     Block fast(PngBuildImage(&context, target));
     Block reference(PngBuildImageBytewise(&context, target));
+    Block decoded(PngDecodeMemory(stream.data(), int32_t(stream.size()), target));
     EXPECT_EQ(fast == nullptr, reference == nullptr) << what << " target " << target;
-    if (!fast || !reference) continue;
+    EXPECT_EQ(decoded == nullptr, reference == nullptr) << what << " target " << target;
+    if (!fast || !reference || !decoded) continue;
     size_t size = BlockSize(context, target);
     EXPECT_EQ(std::memcmp(fast.get(), reference.get(), size), 0) << what << " target " << target;
+    EXPECT_EQ(std::memcmp(decoded.get(), reference.get(), size), 0) << what << " target " << target;
   }
   PngRelease(&context);
   return true;
