@@ -196,4 +196,46 @@ TEST(PngSuite, PixelsMatchLibpngUnderTheConversionRules) {
 
 #endif  // POMARELO_HAVE_LIBPNG
 
+// The saver's own logo: 1440 x 900 RGBA with sBIT, pHYs and tEXt chunks that
+// are checked and skipped, transparent white at its corners and centre.
+TEST(PngLogo, DecodesToTheExpectedImage) {
+  int32_t size = 0;
+  Block bytes(ReadWholeFile(POMARELO_LOGO_PATH, &size));
+  if (!bytes) GTEST_SKIP() << "no logo at " << POMARELO_LOGO_PATH;
+  PngContext context = {};
+  context.input = static_cast<const uint8_t*>(bytes.get());
+  context.inputLength = uint32_t(size);
+  ASSERT_TRUE(PngParse(&context));
+  EXPECT_EQ(context.dataSize, 5184900u);  // 900 rows of 1 + 5760 bytes
+  EXPECT_GE(PngFindChunk(&context, "tEXt", 0), 1);
+  PngRelease(&context);
+  Block image(PngDecodeMemory(bytes.get(), size, PngTarget::Image));
+  ASSERT_NE(image, nullptr);
+  uint32_t header[8];
+  std::memcpy(header, image.get(), sizeof header);
+  EXPECT_EQ(header[0], 7u);
+  EXPECT_EQ(header[2], 1440u);
+  EXPECT_EQ(header[3], 900u);
+  EXPECT_EQ(header[4], 5760u);
+  const uint8_t* pixels = static_cast<const uint8_t*>(image.get()) + 32;
+  for (auto xy : {std::pair<int, int>{0, 0}, {720, 450}, {1439, 899}}) {
+    uint32_t p;
+    std::memcpy(&p, pixels + xy.second * 5760 + xy.first * 4, 4);
+    EXPECT_EQ(p, 0x00FFFFFFu) << xy.first << "," << xy.second;
+  }
+#if defined(POMARELO_HAVE_LIBPNG)
+  LibpngImage reference;
+  ASSERT_TRUE(ReadWithLibpng(POMARELO_LOGO_PATH, &reference));
+  int mismatches = 0;
+  for (uint32_t y = 0; y < 900; ++y) {
+    for (uint32_t x = 0; x < 1440; ++x) {
+      uint32_t got;
+      std::memcpy(&got, pixels + y * 5760 + x * 4, 4);
+      mismatches += got != ExpectedPixel(reference, x, y);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+#endif
+}
+
 }  // namespace
