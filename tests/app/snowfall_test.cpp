@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/saver_state.h"
+#include "raster/allocation.h"
 #include "raster/raster.h"
 #include "tests/app/command_line.h"
 #include "tests/app/snowfall_reference.h"
@@ -348,6 +350,31 @@ TEST_F(SnowfallTest, AFrameBlendsTheBackdropOverThePreviousFrameAndDrawsEveryPar
       ASSERT_EQ(FramePixel(x, y), expected) << x << "," << y;
     }
   }
+}
+
+TEST_F(SnowfallTest, FramesNeedNoMemoryFromTheRasterLibrary) {
+  const uint32_t width = 200, height = 120;
+  SetUpDesktop(width, height);
+  ImageBuffer* logo = MakeImage(50, 40, [](int32_t x, int32_t y) {
+    return (static_cast<uint32_t>(x * 5 + y) << 24) | 0x0080FF40u;
+  });
+  auto snowfall = SetUpSnowfall(logo);
+  Keep(snowfall->backdrop);
+  std::vector<uint32_t> start = FrameCopy();
+  std::vector<Particle> particles(snowfall->storage, snowfall->storage + kParticleCount);
+
+  // Three frames with every raster allocation failing...
+  RasterFailAllocationsAfter(0);
+  for (int i = 0; i < 3; ++i) SnowfallFrame(*snowfall);
+  RasterFailAllocationsAfter(-1);
+  std::vector<uint32_t> starved = FrameCopy();
+
+  // ...draw exactly what three ordinary frames draw.
+  std::memcpy(Frame(), start.data(), start.size() * 4);
+  std::copy(particles.begin(), particles.end(), snowfall->storage);
+  for (int i = 0; i < 3; ++i) SnowfallFrame(*snowfall);
+  EXPECT_EQ(starved, FrameCopy());
+  EXPECT_NE(starved, start);
 }
 
 // ---- the frame loop and the quit flag ----------------------------------------------------
