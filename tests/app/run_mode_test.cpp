@@ -107,6 +107,30 @@ TEST(HostWindow, NumbersOutsideTheHandleRangeGiveTheIndefiniteValue) {
   EXPECT_EQ(ReadHostWindow(), 0x80000000u);
 }
 
+TEST(RunModeAndHostWindow, HugeAndManyArgumentsGiveDefinedResults) {
+  std::string digits(100000, '9');
+  {
+    CommandLine line({"/P", digits});
+    int32_t temporaries = StrTempInUse();
+    EXPECT_EQ(ReadRunMode(), RunMode::Preview);
+    EXPECT_EQ(ReadHostWindow(), 0x80000000u);  // beyond any double: infinity
+    EXPECT_EQ(StrTempInUse(), temporaries);
+  }
+  {
+    CommandLine line({"/c" + std::string(100000, 'x')});
+    EXPECT_EQ(ReadRunMode(), RunMode::Configure);
+    EXPECT_EQ(ReadHostWindow(), 0u);
+  }
+  {
+    std::vector<std::string> many(2000, "/p");
+    many[0] = "/s";
+    many[1] = "42";
+    CommandLine line(many);
+    EXPECT_EQ(ReadRunMode(), RunMode::FullScreen);
+    EXPECT_EQ(ReadHostWindow(), 42u);  // the number stops at the next blank
+  }
+}
+
 TEST(HandleFromNumber, RoundsToNearestWithTiesToEven) {
   EXPECT_EQ(HandleFromNumber(12.5), 12u);
   EXPECT_EQ(HandleFromNumber(13.5), 14u);
