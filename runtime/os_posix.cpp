@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 
@@ -37,18 +38,16 @@ void* ThreadTrampoline(void* raw) {
   return reinterpret_cast<void*>(static_cast<uintptr_t>(code));
 }
 
-// Slot numbers handed out by TlsAllocate index this table of keys.
+// Slot numbers handed out by TlsAllocate index this table of keys. The
+// table changes under the mutex; readers, on every slot access, only look
+// at the flag, which is set after its key is made.
 constexpr int32_t kMaxTlsSlots = 64;
 pthread_mutex_t tlsTableMutex = PTHREAD_MUTEX_INITIALIZER;
 pthread_key_t tlsKeys[kMaxTlsSlots];
-bool tlsUsed[kMaxTlsSlots];
+std::atomic<bool> tlsUsed[kMaxTlsSlots];
 
 bool ValidSlot(int32_t slot) {
-  if (slot < 0 || slot >= kMaxTlsSlots) return false;
-  pthread_mutex_lock(&tlsTableMutex);
-  bool used = tlsUsed[slot];
-  pthread_mutex_unlock(&tlsTableMutex);
-  return used;
+  return slot >= 0 && slot < kMaxTlsSlots && tlsUsed[slot].load(std::memory_order_acquire);
 }
 
 // A counting semaphore with a maximum, like the Win32 one: releasing beyond
@@ -111,9 +110,9 @@ int32_t TlsAllocate() {
   pthread_mutex_lock(&tlsTableMutex);
   int32_t found = -1;
   for (int32_t i = 0; i < kMaxTlsSlots; ++i) {
-    if (!tlsUsed[i]) {
+    if (!tlsUsed[i].load(std::memory_order_relaxed)) {
       if (pthread_key_create(&tlsKeys[i], nullptr) == 0) {
-        tlsUsed[i] = true;
+        tlsUsed[i].store(true, std::memory_order_release);
         found = i;
       }
       break;
@@ -126,9 +125,9 @@ int32_t TlsAllocate() {
 void TlsRelease(int32_t slot) {
   if (slot < 0 || slot >= kMaxTlsSlots) return;
   pthread_mutex_lock(&tlsTableMutex);
-  if (tlsUsed[slot]) {
+  if (tlsUsed[slot].load(std::memory_order_relaxed)) {
+    tlsUsed[slot].store(false, std::memory_order_release);
     pthread_key_delete(tlsKeys[slot]);
-    tlsUsed[slot] = false;
   }
   pthread_mutex_unlock(&tlsTableMutex);
 }
