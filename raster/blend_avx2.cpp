@@ -19,36 +19,49 @@
 
 namespace {
 
-POMARELO_AVX2 inline __m256i BlendHalf(__m256i s, __m256i d) {
-  const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, 0xFF), 0xFF);
-  const __m256i sum =
-      _mm256_add_epi16(_mm256_slli_epi16(d, 8), _mm256_mullo_epi16(_mm256_sub_epi16(s, d), a));
-  return _mm256_srli_epi16(sum, 8);
-}
-
-// Unpacking and packing both work within 128-bit halves, so the pixel
-// order comes out as it went in.
+// Eight pixels without unpacking: blue and red sit in the low bytes of the
+// 16-bit lanes of (pixel AND 0x00FF00FF), green and alpha in those of
+// (pixel >> 8). Each lane computes (d << 8) + (s - d) * a, whose high byte
+// is the result, and the two halves are merged back by masks.
 POMARELO_AVX2 inline __m256i BlendEight(__m256i s, __m256i d) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i low = BlendHalf(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero));
-  const __m256i high = BlendHalf(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero));
-  return _mm256_packus_epi16(low, high);
+  const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+  const __m256i highBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));
+  // Each pixel's alpha byte into both of its 16-bit lanes.
+  const __m256i alphaSpread = _mm256_setr_epi8(
+      3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1,
+      3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+  const __m256i a = _mm256_shuffle_epi8(s, alphaSpread);
+  const __m256i blueRed = _mm256_add_epi16(
+      _mm256_slli_epi16(d, 8),
+      _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(s, lowBytes),
+                                          _mm256_and_si256(d, lowBytes)), a));
+  const __m256i greenAlpha = _mm256_add_epi16(
+      _mm256_and_si256(d, highBytes),
+      _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(s, 8), _mm256_srli_epi16(d, 8)), a));
+  return _mm256_or_si256(_mm256_srli_epi16(blueRed, 8), _mm256_and_si256(greenAlpha, highBytes));
 }
 
-POMARELO_AVX2 inline __m128i BlendHalf128(__m128i s, __m128i d) {
-  const __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-  const __m128i sum = _mm_add_epi16(_mm_slli_epi16(d, 8), _mm_mullo_epi16(_mm_sub_epi16(s, d), a));
-  return _mm_srli_epi16(sum, 8);
+// All eight pixels opaque: s - 1 where s > d, else s (see the SSE2 version).
+POMARELO_AVX2 inline __m256i BlendEightOpaque(__m256i s, __m256i d) {
+  return _mm256_sub_epi8(s, _mm256_min_epu8(_mm256_subs_epu8(s, d), _mm256_set1_epi8(1)));
+}
+
+POMARELO_AVX2 inline bool AllOpaque(__m256i s) {
+  const __m256i filled = _mm256_or_si256(s, _mm256_set1_epi32(0x00FFFFFF));
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(filled, _mm256_set1_epi32(-1))) == -1;
+}
+
+POMARELO_AVX2 inline __m256i Blend(__m256i s, __m256i d) {
+  return AllOpaque(s) ? BlendEightOpaque(s, d) : BlendEight(s, d);
 }
 
 POMARELO_AVX2 inline void BlendOne(const uint8_t* s, uint8_t* d) {
   uint32_t sp, dp;
   std::memcpy(&sp, s, 4);
   std::memcpy(&dp, d, 4);
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i r = BlendHalf128(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(sp)), zero),
-                                 _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(dp)), zero));
-  dp = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
+  const __m256i r = BlendEight(_mm256_castsi128_si256(_mm_cvtsi32_si128(static_cast<int>(sp))),
+                               _mm256_castsi128_si256(_mm_cvtsi32_si128(static_cast<int>(dp))));
+  dp = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm256_castsi256_si128(r)));
   std::memcpy(d, &dp, 4);
 }
 
@@ -59,13 +72,13 @@ POMARELO_AVX2 void BlendRow(const uint8_t* s, uint8_t* d, int32_t width) {
     const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * x + 32));
     const __m256i d0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * x));
     const __m256i d1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * x + 32));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), BlendEight(s0, d0));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x + 32), BlendEight(s1, d1));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), Blend(s0, d0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x + 32), Blend(s1, d1));
   }
   if (x + 8 <= width) {
     const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * x));
     const __m256i d0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * x));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), BlendEight(s0, d0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), Blend(s0, d0));
     x += 8;
   }
   for (; x < width; ++x) BlendOne(s + 4 * x, d + 4 * x);

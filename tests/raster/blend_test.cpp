@@ -116,6 +116,37 @@ TEST_P(FasterBlendTest, MatchesTheReferenceOnRowsOfEveryWidthAndStart) {
   }
 }
 
+// Opaque stretches take a shorter path; runs of opaque and other pixels of
+// every length, at every start, must still give the reference bytes.
+TEST_P(FasterBlendTest, MatchesTheReferenceWhereOpaqueAndOtherPixelsAlternate) {
+  std::mt19937 random(8122026);
+  for (int round = 0; round < 64; ++round) {
+    const int32_t width = 1000 + round;
+    std::vector<uint32_t> source(width), reference(width);
+    int32_t x = 0;
+    while (x < width) {
+      const int32_t run = 1 + static_cast<int32_t>(random() % 20);
+      const int kind = static_cast<int>(random() % 3);  // opaque, transparent, anything
+      for (int32_t i = 0; i < run && x < width; ++i, ++x) {
+        const uint32_t colour = static_cast<uint32_t>(random());
+        source[x] = kind == 0   ? colour | 0xFF000000u
+                    : kind == 1 ? colour & 0x00FFFFFFu
+                                : colour;
+        reference[x] = static_cast<uint32_t>(random());
+      }
+    }
+    std::vector<uint32_t> actual = reference;
+    const int32_t start = round % 9;
+    AlphaBlend32(reinterpret_cast<const uint8_t*>(source.data() + start),
+                 reinterpret_cast<uint8_t*>(reference.data() + start), width - start, 1, 0, 0,
+                 -1, nullptr, 0);
+    routine_(reinterpret_cast<const uint8_t*>(source.data() + start),
+             reinterpret_cast<uint8_t*>(actual.data() + start), width - start, 1, 0, 0, -1,
+             nullptr, 0);
+    ASSERT_EQ(actual, reference) << "round " << round;
+  }
+}
+
 TEST_P(FasterBlendTest, AnOddRowGivesEachPixelTheSameResultAsAnEvenRow) {
   const uint32_t source[4] = {0x80FFFFFFu, 0xFFFFFFFFu, 0x40102030u, 0x00FFFFFFu};
   uint32_t odd[3] = {0xFF0000FFu, 0xFF0000FFu, 0x80808080u};
