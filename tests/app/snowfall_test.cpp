@@ -249,23 +249,6 @@ TEST_F(StepParticleTest, AddsTheStepInExtendedPrecision) {
 
 class SnowfallTest : public Desktop {};
 
-TEST_F(SnowfallTest, DescribesTheParticleArrayWithItsBounds) {
-  SetUpDesktop(64, 32);
-  auto snowfall = SetUpSnowfall(nullptr);
-  Keep(snowfall->backdrop);
-  const ArrayDescriptor<1>& d = snowfall->particles;
-  EXPECT_EQ(d.data, static_cast<void*>(snowfall->storage));
-  EXPECT_EQ(d.first, static_cast<void*>(snowfall->storage));
-  EXPECT_EQ(d.totalSize, 400040);
-  EXPECT_EQ(d.elementSize, 40);
-  EXPECT_EQ(d.dimensionCount, 1);
-  EXPECT_EQ(d.dimension[0].count, 10001);
-  EXPECT_EQ(LowerBound(d, 0), 0);
-  EXPECT_EQ(UpperBound(d, 0), 10000);
-  EXPECT_EQ(LowerBound(d, 1), 0);
-  EXPECT_EQ(UpperBound(d, 1), 10000);
-}
-
 TEST_F(SnowfallTest, BackdropIsBlueWithTheLogoBlendedAtTheTopLeft) {
   SetUpDesktop(20, 12);
   // Columns of different alpha: transparent, opaque red, half-transparent

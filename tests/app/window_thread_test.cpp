@@ -1,6 +1,6 @@
 // The window thread where it must not hang: a preview with no host to live
 // in, and a window that cannot be created, end the thread at once with the
-// quit flag raised, so the animation ends too. And the about box's answers.
+// quit flag raised, so the animation ends too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "app/saver_platform.h"
 #include "app/saver_state.h"
-#include "app/window_procs.h"
 #include "tests/app/command_line.h"
 
 namespace {
@@ -73,16 +72,6 @@ TEST_F(WindowThreadTest, AFullScreenWindowThatCannotBeCreatedEndsAndRaisesTheQui
   EXPECT_EQ(SaverQuitRaised(), 1);
   EXPECT_EQ(saverState.window, nullptr);
   EXPECT_EQ(saverState.parentWindow, reinterpret_cast<void*>(uintptr_t{0x80000000u}));
-}
-
-TEST(AboutDialogProc, OnlyCommandOneEndsTheDialog) {
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_COMMAND, 1, 0), 1);
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(1, 1), 0), 1);  // from an accelerator
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_COMMAND, 2, 0), 0);  // Escape, the close box
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_COMMAND, 0x10000, 0), 0);
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_INITDIALOG, 0, 0), 0);
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_CLOSE, 0, 0), 0);
-  EXPECT_EQ(AboutDialogProc(nullptr, WM_KEYDOWN, 1, 0), 0);
 }
 
 }  // namespace
