@@ -122,6 +122,28 @@ TEST_F(RuntimeStrings, ResizeFallsBackToTheExactLengthThenFails) {
   RuntimeSetStringAllocatorForTesting(nullptr);
 }
 
+std::vector<size_t> requested;
+void* RecordAndRefuse(size_t bytes) {
+  requested.push_back(bytes);
+  return nullptr;
+}
+
+TEST_F(RuntimeStrings, HugeLengthsAskForTheirTrueSizeAndFailCleanly) {
+  RuntimeSetStringAllocatorForTesting(RecordAndRefuse);
+  requested.clear();
+  EXPECT_EQ(StrTempAlloc(INT32_MAX), nullptr);
+  // The grown size would not fit a capacity: only the exact length is asked.
+  EXPECT_EQ(requested, (std::vector<size_t>{size_t{0x80000000u}}));
+  requested.clear();
+  EXPECT_EQ(StrTempAlloc(0x70000000), nullptr);
+  EXPECT_EQ(requested, (std::vector<size_t>{size_t{0x7E000001u}, size_t{0x70000001u}}));
+  requested.clear();
+  EXPECT_EQ(StrTempAlloc(-5), nullptr);
+  EXPECT_TRUE(requested.empty());
+  EXPECT_EQ(StrTempInUse(), 0);
+  RuntimeSetStringAllocatorForTesting(nullptr);
+}
+
 TEST_F(RuntimeStrings, TemporariesComeFromAPoolOf256) {
   std::vector<StringDescriptor*> held;
   for (int i = 0; i < kTempPoolSize; ++i) {
