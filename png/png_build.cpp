@@ -170,9 +170,12 @@ void* InflateIntoOutput(PngContext* context, int32_t target) {
     return nullptr;
   }
   WriteOutputHeader(context, layout, block);
-  if (blockSize > layout.blockSize) {
-    // Shrinking keeps the contents; should it fail, the larger block is
-    // just as good.
+  if (blockSize - layout.blockSize > layout.blockSize / 8) {
+    // A large spare tail (16-bit samples: raw rows twice the pixel rows) is
+    // given back; a few bytes a row are kept, as shrinking a large block
+    // can cost more than it saves (the heap may then serve the next block
+    // of this size from fresh pages). Should the shrink fail, the larger
+    // block is just as good.
     void* smaller = std::realloc(block, layout.blockSize);
     if (smaller) block = static_cast<uint8_t*>(smaller);
   }
