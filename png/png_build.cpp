@@ -38,19 +38,22 @@ void ReleaseRows(BuildState* state) {
   state->rowMemory = nullptr;
 }
 
-size_t RoundUp16(size_t n) { return (n + 15) & ~size_t(15); }
-
-// The largest row of any pass, with room for the zero pad in front.
+// The largest row of any pass, with room for the zero pad in front. The
+// sizes are summed in 64 bits: on a 32-bit machine three rows of a very
+// wide image must not wrap around to a small block.
 bool AllocateRows(BuildState* state, size_t maxDataBytes, uint32_t maxPassWidth, bool interlaced) {
-  size_t rowSize = kRowPad + RoundUp16(maxDataBytes) + 16;
-  size_t pixelBytes = interlaced ? RoundUp16(size_t(maxPassWidth) * 4) : 0;
+  uint64_t rowSize = kRowPad + ((uint64_t(maxDataBytes) + 15) & ~uint64_t(15)) + 16;
+  uint64_t pixelBytes = interlaced ? (uint64_t(maxPassWidth) * 4 + 15) & ~uint64_t(15) : 0;
+  uint64_t total = 3 * rowSize + pixelBytes + 16;
+  if (total > SIZE_MAX) return false;
   // Zero-filled: the pads and the zero row must read 0.
-  state->rowMemory = static_cast<uint8_t*>(std::calloc(3 * rowSize + pixelBytes + 16, 1));
+  state->rowMemory = static_cast<uint8_t*>(std::calloc(size_t(total), 1));
   if (!state->rowMemory) return false;
   state->zeroRow = state->rowMemory + kRowPad;
-  state->rows[0] = state->zeroRow + rowSize;
-  state->rows[1] = state->rows[0] + rowSize;
-  uintptr_t pixelStart = reinterpret_cast<uintptr_t>(state->rowMemory + 3 * rowSize + 15) & ~uintptr_t(15);
+  state->rows[0] = state->zeroRow + size_t(rowSize);
+  state->rows[1] = state->rows[0] + size_t(rowSize);
+  uintptr_t pixelStart =
+      reinterpret_cast<uintptr_t>(state->rowMemory + 3 * size_t(rowSize) + 15) & ~uintptr_t(15);
   state->pixels = reinterpret_cast<uint32_t*>(pixelStart);
   return true;
 }

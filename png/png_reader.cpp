@@ -40,10 +40,12 @@ bool CheckSignature(PngContext* context) {
 // a stream of many tiny chunks costs linear time.
 PngChunk* AppendChunkSlot(PngContext* context) {
   if (context->chunkCount == context->chunkCapacity) {
+    // A chunk takes at least 12 input bytes, so the count stays below 2^28;
+    // the byte size is still checked, as on a 32-bit machine it could wrap.
     uint32_t capacity = context->chunkCapacity ? context->chunkCapacity * 2 : 16;
-    // A chunk takes at least 12 input bytes, so the count stays far below
-    // any overflow of these products.
-    void* grown = std::realloc(context->chunks, size_t(capacity) * sizeof(PngChunk));
+    uint64_t bytes = uint64_t(capacity) * sizeof(PngChunk);
+    if (bytes > SIZE_MAX) return nullptr;
+    void* grown = std::realloc(context->chunks, size_t(bytes));
     if (!grown) return nullptr;
     context->chunks = static_cast<PngChunk*>(grown);
     context->chunkCapacity = capacity;
