@@ -53,6 +53,13 @@ struct PngContext {
   uint32_t chunkCapacity;  // slots allocated in `chunks`
 };
 
+// Limits beyond the PNG format's own: an image is refused when its raw data
+// or its output block would not fit in 32 bits, when its header promises
+// more raw data than the IDAT bytes can inflate to (deflate gives at most
+// 1032 bytes per input byte; checked before anything is allocated), and,
+// for ShortHeaderImage, when the width is 8192 or more or the height 65536
+// or more (the short header has 13 and 16 bits for them).
+
 // ---- entries ---------------------------------------------------------------
 
 // Null for a null pointer, a length below 49, or any failure.
