@@ -61,6 +61,11 @@ bool ParseLeavingImageDataDeflated(PngContext* context);
 // PngBuildImage gives.
 void* InflateAndBuild(PngContext* context, int32_t target);
 
+// The header table: colour type and bit depth pairs, methods, non-zero size.
+bool HeaderValuesAllowed(const PngContext& context);
+// Bytes of one complete pixel (1 for samples below 8 bits).
+uint32_t BytesPerPixelOf(const PngContext& context);
+
 // The parse has produced exactly the raw data the header describes.
 bool RawDataMatchesHeader(const PngContext* context);
 

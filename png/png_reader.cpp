@@ -78,29 +78,6 @@ bool WalkChunks(PngContext* context) {
   return context->chunkCount >= 3 && TypeIs(context->chunks[context->chunkCount - 1], "IEND");
 }
 
-bool HeaderValuesAllowed(const PngContext& c) {
-  if (c.width == 0 || c.height == 0) return false;
-  bool depthAllowed = false;
-  switch (c.colourType) {
-    case 0:
-      depthAllowed = c.bitDepth == 1 || c.bitDepth == 2 || c.bitDepth == 4 || c.bitDepth == 8 ||
-                     c.bitDepth == 16;
-      break;
-    case 3:
-      depthAllowed = c.bitDepth == 1 || c.bitDepth == 2 || c.bitDepth == 4 || c.bitDepth == 8;
-      break;
-    case 2:
-    case 4:
-    case 6:
-      depthAllowed = c.bitDepth == 8 || c.bitDepth == 16;
-      break;
-    default:
-      return false;
-  }
-  return depthAllowed && c.compressionMethod == 0 && c.filterMethod == 0 &&
-         c.interlaceMethod <= 1;
-}
-
 bool ReadHeader(PngContext* context) {
   if (PngFindChunk(context, "IHDR", 0) != 0) return false;
   const PngChunk& ihdr = context->chunks[0];
@@ -113,7 +90,7 @@ bool ReadHeader(PngContext* context) {
   context->compressionMethod = p[10];
   context->filterMethod = p[11];
   context->interlaceMethod = p[12];
-  return HeaderValuesAllowed(*context);
+  return png_internal::HeaderValuesAllowed(*context);
 }
 
 bool GatherImageData(PngContext* context) {
@@ -140,10 +117,7 @@ bool GatherImageData(PngContext* context) {
 }
 
 void ComputeBytesPerPixel(PngContext* context) {
-  uint32_t perSample = context->bitDepth >= 8 ? context->bitDepth / 8u : 1u;
-  static const uint8_t kSamples[7] = {1, 0, 3, 1, 2, 0, 4};
-  uint32_t samples = context->colourType < 7 && kSamples[context->colourType] ? kSamples[context->colourType] : 1;
-  context->bytesPerPixel = perSample * samples;
+  context->bytesPerPixel = png_internal::BytesPerPixelOf(*context);
 }
 
 bool ReadPalette(PngContext* context) {

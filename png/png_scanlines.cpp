@@ -57,8 +57,40 @@ static uint32_t SamplesPerPixel(uint8_t colourType) {
   }
 }
 
+bool HeaderValuesAllowed(const PngContext& c) {
+  if (c.width == 0 || c.height == 0) return false;
+  bool depthAllowed = false;
+  switch (c.colourType) {
+    case 0:
+      depthAllowed = c.bitDepth == 1 || c.bitDepth == 2 || c.bitDepth == 4 || c.bitDepth == 8 ||
+                     c.bitDepth == 16;
+      break;
+    case 3:
+      depthAllowed = c.bitDepth == 1 || c.bitDepth == 2 || c.bitDepth == 4 || c.bitDepth == 8;
+      break;
+    case 2:
+    case 4:
+    case 6:
+      depthAllowed = c.bitDepth == 8 || c.bitDepth == 16;
+      break;
+    default:
+      return false;
+  }
+  return depthAllowed && c.compressionMethod == 0 && c.filterMethod == 0 &&
+         c.interlaceMethod <= 1;
+}
+
+uint32_t BytesPerPixelOf(const PngContext& context) {
+  uint32_t perSample = context.bitDepth >= 8 ? context.bitDepth / 8u : 1u;
+  return perSample * SamplesPerPixel(context.colourType);
+}
+
 bool RawDataMatchesHeader(const PngContext* context) {
-  return context->data && uint64_t(context->dataSize) == PngRawSize(context);
+  // Also guards the build against a context filled in by hand: the row
+  // loops rely on a valid header and its bytes per pixel.
+  return context->data && HeaderValuesAllowed(*context) &&
+         context->bytesPerPixel == BytesPerPixelOf(*context) &&
+         uint64_t(context->dataSize) == PngRawSize(context);
 }
 
 bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout) {

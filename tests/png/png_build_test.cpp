@@ -396,4 +396,27 @@ TEST(PngTargets, UnknownTargetGivesNullAfterAGoodParse) {
   EXPECT_EQ(PngBuildImage(&context, PngTarget::Image), nullptr);
 }
 
+TEST(PngTargets, BuildRefusesAContextThatNoLongerMatchesItsData) {
+  // A caller that edits a parsed context must not make the row loops read
+  // past the raw data: RGBA needs four times the bytes of this grey image.
+  Bytes stream = WithIdat(3, 2, 8, 0, Zlib(kRaw3x2));
+  PngContext context = {};
+  context.input = stream.data();
+  context.inputLength = uint32_t(stream.size());
+  ASSERT_TRUE(PngParse(&context));
+  context.colourType = 6;
+  EXPECT_EQ(PngBuildImage(&context, PngTarget::Image), nullptr);
+  EXPECT_EQ(PngBuildImageBytewise(&context, PngTarget::Image), nullptr);
+  context.colourType = 0;
+  context.bytesPerPixel = 4;
+  EXPECT_EQ(PngBuildImage(&context, PngTarget::Image), nullptr);
+  context.bytesPerPixel = 1;
+  context.width = 4;
+  EXPECT_EQ(PngBuildImage(&context, PngTarget::Image), nullptr);
+  context.width = 3;
+  Block image(PngBuildImage(&context, PngTarget::Image));
+  EXPECT_NE(image, nullptr);
+  PngRelease(&context);
+}
+
 }  // namespace
