@@ -12,9 +12,8 @@
 namespace {
 
 constexpr uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-// Signature (8) + IHDR (25) + IDAT with one byte (13) + IEND header (8)
-// leaves a stream shorter than this without any hope of decoding; the
-// entry refuses it unread.
+// Inputs shorter than this are refused unread: no image fits in them (the
+// signature and IHDR alone take 33 bytes, and three chunks are required).
 constexpr int32_t kMinimumLength = 49;
 
 uint32_t ReadBigEndian32(const uint8_t* p) {
