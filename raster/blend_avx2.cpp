@@ -72,8 +72,14 @@ POMARELO_AVX2 void BlendRow(const uint8_t* s, uint8_t* d, int32_t width) {
     const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * x + 32));
     const __m256i d0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * x));
     const __m256i d1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 4 * x + 32));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), Blend(s0, d0));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x + 32), Blend(s1, d1));
+    // One test for both vectors: an opaque stretch costs one branch per 16 pixels.
+    if (AllOpaque(_mm256_and_si256(s0, s1))) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), BlendEightOpaque(s0, d0));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x + 32), BlendEightOpaque(s1, d1));
+    } else {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x), Blend(s0, d0));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 4 * x + 32), Blend(s1, d1));
+    }
   }
   if (x + 8 <= width) {
     const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * x));

@@ -73,8 +73,14 @@ void BlendRow(const uint8_t* s, uint8_t* d, int32_t width) {
     const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * x + 16));
     const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * x));
     const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * x + 16));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x), Blend(s0, d0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x + 16), Blend(s1, d1));
+    // One test for both vectors: an opaque stretch costs one branch per 8 pixels.
+    if (AllOpaque(_mm_and_si128(s0, s1))) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x), BlendFourOpaque(s0, d0));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x + 16), BlendFourOpaque(s1, d1));
+    } else {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x), Blend(s0, d0));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * x + 16), Blend(s1, d1));
+    }
   }
   if (x + 4 <= width) {
     const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * x));
