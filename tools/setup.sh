@@ -7,21 +7,43 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev
   g++-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32 xvfb xdotool x11-utils imagemagick python3
+  wine wine32 wine64 qemu-user-static xvfb xdotool x11-utils imagemagick python3
   libspng-dev libstb-dev liblodepng-dev
 )
+
+register_i386_emulation() {
+  # Some machines (some virtual ones among them) cannot execute 32-bit x86
+  # code, so the 32-bit Wine loader fails with "Exec format error". There the
+  # kernel is told to run 32-bit x86 programs through qemu-i386. Wine is then
+  # slow (about a minute of CPU per process start) but real.
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 && return 0
+  local misc=/proc/sys/fs/binfmt_misc
+  [ -e "$misc/qemu-i386" ] && return 0
+  [ -e "$misc/register" ] || $sudo mount -t binfmt_misc binfmt_misc "$misc"
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:OCF' \
+    | $sudo tee "$misc/register" >/dev/null
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1 || {
+    echo "setup: 32-bit x86 programs cannot run here, even through qemu" >&2
+    return 1
+  }
+}
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  register_i386_emulation
+  exit 0
+fi
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+register_i386_emulation
