@@ -74,14 +74,11 @@ bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
     return true;
   }
 
+  // A short header without a pixel size is drawn at the screen's. One that
+  // names its size is drawn at that size: its rows are only that wide, and
+  // drawing them at a wider screen size would write past the block.
   ImageInfo info;
   if (!ReadImageInfo(image, mode->bytesPerPixel, &info)) return false;
-  // A short header's own pixel size is not trusted for a target: it is
-  // drawn at the screen's.
-  if (static_cast<const ImageHeader*>(image)->type != kImageHeaderType) {
-    info.bytesPerPixel = mode->bytesPerPixel;
-    info.pitch = info.width * info.bytesPerPixel;
-  }
   const bool sameImage = image == context->target && (context->contextFlags & kTargetIsImage) &&
                          info.width == context->targetWidth &&
                          info.height == context->targetHeight &&

@@ -189,6 +189,26 @@ TEST_F(ScreenPointerTest, AReusedImageAddressWithAnotherShapeIsSelectedAfresh) {
   std::free(first);
 }
 
+TEST_F(ScreenPointerTest, AShortHeaderTargetIsDrawnAtItsOwnPixelSizeOrTheScreens) {
+  SetMode(6, 6);
+  // 3 x 2 pixels of one byte: a block of exactly 4 + 6 bytes.
+  std::vector<uint8_t> bytes(4 + 6, 0);
+  const ShortImageHeader narrow = {static_cast<uint16_t>((3 << 3) | 1), 2};
+  std::memcpy(bytes.data(), &narrow, sizeof(narrow));
+  PixelSet(bytes.data(), 2, 1, 0x123456ABu, 4, 0);
+  DrawLine(bytes.data(), 0, 0, 9, 0, 0x11u, 2, 0xFFFF, 0);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()),
+            (std::vector<uint8_t>{0x11, 0x11, 0x11, 0, 0, 0xAB}));
+  // No size given: the screen's four bytes.
+  std::vector<uint8_t> wide(4 + 2 * 2 * 4, 0);
+  const ShortImageHeader screenSized = {static_cast<uint16_t>(2 << 3), 2};
+  std::memcpy(wide.data(), &screenSized, sizeof(screenSized));
+  PixelSet(wide.data(), 1, 1, 0xFFABCDEFu, 4, 0);
+  uint32_t pixel;
+  std::memcpy(&pixel, wide.data() + 4 + 12, 4);
+  EXPECT_EQ(pixel, 0xFFABCDEFu);
+}
+
 TEST_F(ScreenPointerTest, AnUnreadableTargetDrawsNothingAndKeepsTheSelection) {
   SetMode(6, 6);
   alignas(4) uint8_t broken[64] = {};
