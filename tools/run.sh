@@ -21,7 +21,7 @@ seconds="${POMARELO_RUN_SECONDS:-5}"
 shot="${POMARELO_SHOT:-$build/pomarelo-screenshot.png}"
 # Bound on the wait for the first frame: Wine's first start in a new
 # prefix takes long, more so where the machine emulates 32-bit code.
-start_bound="${POMARELO_START_BOUND:-600}"
+start_bound="${POMARELO_START_BOUND:-1800}"
 
 "$root/tools/setup.sh"
 cmake --preset windows -S "$root" -B "$build" >/dev/null
