@@ -54,7 +54,6 @@ start_wine() {
   # The first start of a prefix (and of each wineserver session) boots Wine's
   # services; do it here, once, rather than inside a test's time bound.
   echo "test: starting Wine in $WINEPREFIX (slow the first time)"
-  timeout 1800 "$root/tools/wine-run" wineboot -i >/dev/null 2>&1
   timeout 1800 "$root/tools/wine-run" cmd /c exit >/dev/null 2>&1
 }
 
@@ -76,7 +75,14 @@ for preset in "${presets[@]}"; do
   fi
   echo "=== $preset: test"
   log="build/$preset/ctest.log"
-  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log"
+  extra=()
+  # Where Wine's 32-bit half runs through qemu-user, the emulator now and
+  # then loses a thread wake-up and crashes a program; a failed Windows test
+  # gets one more run there.
+  if [ "$preset" = windows ] && [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    extra=(--repeat until-pass:2)
+  fi
+  ctest --preset "$preset" -j "$jobs" "${extra[@]}" 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   summaries+=("$preset: $(grep -E 'tests passed' "$log" | tail -1)")
   [ "$status" -eq 0 ] || failed+=("$preset:test")
