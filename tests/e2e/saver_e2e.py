@@ -46,6 +46,8 @@ SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
 START_BOUND = 1200.0 * SCALE
 END_BOUND = 120.0 * SCALE
 STILL_WAIT = 10.0 * SCALE
+# How long a preview is given to make its window before it is judged.
+PREVIEW_SETTLE = 240.0 * SCALE
 POLL = 3.0
 
 ARGS = None
@@ -463,41 +465,49 @@ def region_colour_counts(shot, x, y, w, h):
     return blue, green, other
 
 
-def scenario_preview():
+def start_preview():
+    """The preview host, then the saver in it: (host, saver, client area) or None."""
     host = wine([ARGS.host, "300", "200"], "preview-host", stdin=subprocess.PIPE)
     line1 = read_line(host, START_BOUND)
     line2 = read_line(host, 30.0)
     if not check(line1 is not None and line2 is not None, "the preview host reports its window"):
-        return
+        return None
     handle = int(line1)
     _, cx, cy, cw, ch = line2.split()
-    cx, cy, cw, ch = int(cx), int(cy), int(cw), int(ch)
-    check((cw, ch) == (152, 112), "the preview host's client area is 152 x 112 (got %d x %d)" % (cw, ch))
-    log("host window %d, client area at (%d, %d)" % (handle, cx, cy))
+    area = int(cx), int(cy), int(cw), int(ch)
+    check(area[2:] == (152, 112), "the preview host's client area is 152 x 112 (got %d x %d)" % area[2:])
+    log("host window %d, client area at (%d, %d)" % ((handle,) + area[:2]))
 
     def host_green():
-        b, g, o = region_colour_counts(screenshot("host"), cx, cy, cw, ch)
-        return g >= 0.9 * cw * ch
+        b, g, o = region_colour_counts(screenshot("host"), *area)
+        return g >= 0.9 * area[2] * area[3]
     check(wait_until(host_green, 60.0 * SCALE, "the host to paint") is not None,
           "the preview host shows its own colour before the saver starts")
+    return host, saver(["/p", str(handle)], "preview"), area
 
-    p = saver(["/p", str(handle)], "preview")
 
-    def host_blue():
-        if not p.running():
-            return "ended"
-        b, g, o = region_colour_counts(screenshot("preview"), cx, cy, cw, ch)
-        log("host area: %d blue, %d host green, %d other" % (b, g, o))
-        return b >= 0.5 * cw * ch and g < 0.05 * cw * ch
-    shown = wait_until(host_blue, START_BOUND, "the frame in the host")
-    check(shown is True, "/p: the frame appears scaled into the host's 152 x 112 area")
-    # The full-screen window must not appear in preview mode.
-    shot = screenshot("screen-in-preview")
-    outside_blue = blue_fraction(shot, 0, 0, shot.width, max(0, cy - 20))
-    check(outside_blue < 0.2, "/p: the rest of the screen is not covered by the saver")
-    if shown is not True:
-        p.kill()
+def close_host_and_expect_end(host, p):
+    # Destroying the host destroys the preview window with it.
+    host.p.stdin.write(b"close\n")
+    host.p.stdin.flush()
+    rc_host = host.wait(END_BOUND)
+    check(rc_host == 0, "the preview host closed (exit code %r)" % rc_host)
+    expect_end(p, "/p after the host window was destroyed")
+
+
+def scenario_preview():
+    started = start_preview()
+    if started is None:
         return
+    host, p, (cx, cy, cw, ch) = started
+    # A preview that finds no host to live in, or whose window can't be made,
+    # ends by itself; still running after its start-up, it has its window.
+    time.sleep(PREVIEW_SETTLE)
+    if not check(p.running(), "/p: the saver keeps running inside its host"):
+        return
+    shot = screenshot("screen-in-preview")
+    check(blue_fraction(shot, 0, 0, shot.width, max(0, cy - 20)) < 0.2,
+          "/p: the rest of the screen is not covered by the saver")
     # Input inside and outside the host does not end a preview.
     xdotool("mousemove", cx + cw // 2, cy + ch // 2)
     xdotool("mousemove_relative", "--", 3, 2)
@@ -507,12 +517,27 @@ def scenario_preview():
     xdotool("mousemove", 20, 20)
     if not expect_running(p, "/p after keys, a click and mouse moves"):
         return
-    # Closing the host destroys the preview window with it.
-    host.p.stdin.write(b"close\n")
-    host.p.stdin.flush()
-    rc_host = host.wait(END_BOUND)
-    check(rc_host == 0, "the preview host closed (exit code %r)" % rc_host)
-    expect_end(p, "/p after the host window was destroyed")
+    close_host_and_expect_end(host, p)
+
+
+def scenario_preview_frame():
+    started = start_preview()
+    if started is None:
+        return
+    host, p, area = started
+
+    def host_blue():
+        if not p.running():
+            return "ended"
+        b, g, o = region_colour_counts(screenshot("preview"), *area)
+        log("host area: %d blue, %d host green, %d other" % (b, g, o))
+        return b >= 0.5 * area[2] * area[3] and g < 0.05 * area[2] * area[3]
+    shown = wait_until(host_blue, START_BOUND, "the frame in the host")
+    check(shown is True, "/p: the frame appears scaled into the host's 152 x 112 area")
+    if shown is not True:
+        p.kill()
+        return
+    close_host_and_expect_end(host, p)
 
 
 def read_line(proc, bound):
@@ -641,6 +666,7 @@ SCENARIOS = {
     "fullscreen-key": scenario_fullscreen_key,
     "fullscreen-button": scenario_fullscreen_button,
     "preview": scenario_preview,
+    "preview-frame": scenario_preview_frame,
     "configure": scenario_configure,
     "bad-preview": scenario_bad_preview,
     "bad-fullscreen": scenario_bad_fullscreen,
