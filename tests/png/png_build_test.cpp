@@ -13,15 +13,6 @@ namespace {
 
 using namespace pngtest;
 
-struct FreeBlock {
-  void operator()(void* p) const { std::free(p); }
-};
-using Block = std::unique_ptr<void, FreeBlock>;
-
-Block Decode(const Bytes& stream, int32_t target = PngTarget::Image) {
-  return Block(PngDecodeMemory(stream.data(), int32_t(stream.size()), target));
-}
-
 Bytes WithIdat(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, const Bytes& zlib) {
   return Stream().Ihdr(width, height, depth, colour).Idat(zlib).End().bytes();
 }

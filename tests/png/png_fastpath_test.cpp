@@ -68,11 +68,6 @@ TEST(PngFastRows, UnfilterRowMatchesUnfilterByte) {
   }
 }
 
-struct FreeBlock {
-  void operator()(void* p) const { std::free(p); }
-};
-using Block = std::unique_ptr<void, FreeBlock>;
-
 size_t BlockSize(const PngContext& context, int32_t target) {
   png_internal::OutputLayout layout;
   return png_internal::LayoutFor(&context, target, &layout) ? layout.blockSize : 0;

@@ -14,15 +14,6 @@ namespace {
 
 using namespace pngtest;
 
-struct FreeBlock {
-  void operator()(void* p) const { std::free(p); }
-};
-using Block = std::unique_ptr<void, FreeBlock>;
-
-Block Decode(const Bytes& stream, int32_t target = PngTarget::Image) {
-  return Block(PngDecodeMemory(stream.data(), int32_t(stream.size()), target));
-}
-
 // A 2 x 2 8-bit grey image: 0x10 0x20 / 0x30 0x40.
 const Bytes kGreyRaw = {0, 0x10, 0x20, 0, 0x30, 0x40};
 

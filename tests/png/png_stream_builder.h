@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,16 @@ inline uint32_t HeaderWord(const void* block, int index) {
 // Decodes with target Image; null on failure.
 inline void* DecodeImage(const Bytes& stream) {
   return PngDecodeMemory(stream.data(), int32_t(stream.size()), PngTarget::Image);
+}
+
+// Decoded blocks are released with free, as the decoder's callers do.
+struct FreeBlock {
+  void operator()(void* p) const { std::free(p); }
+};
+using Block = std::unique_ptr<void, FreeBlock>;
+
+inline Block Decode(const Bytes& stream, int32_t target = PngTarget::Image) {
+  return Block(PngDecodeMemory(stream.data(), int32_t(stream.size()), target));
 }
 
 }  // namespace pngtest
