@@ -78,15 +78,6 @@ struct LateWorker {
   }
 };
 
-void JoinAndFree(ThreadRecord* record, uint32_t* exitCode = nullptr) {
-  ASSERT_NE(record, nullptr);
-  uint32_t code = 0;
-  EXPECT_TRUE(os::ThreadJoin(record->handle, &code));
-  os::ThreadClose(record->handle);
-  free(record);
-  if (exitCode) *exitCode = code;
-}
-
 TEST_F(RuntimeLifecycle, ShutdownWhileAThreadRunsKeepsLocksAndSlotsForIt) {
   char upper[8] = "SAVER";
   char* vector[2] = {upper, nullptr};

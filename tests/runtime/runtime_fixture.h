@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "runtime/os.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_testing.h"
 #include "runtime/strings.h"
@@ -30,4 +33,14 @@ class RuntimeTest : public ::testing::Test {
 // Text of a descriptor, for comparisons in tests.
 inline std::string Text(const StringDescriptor* s) {
   return s->data ? std::string(s->data, StrLen(s)) : std::string();
+}
+
+// Waits for a thread made by ThreadStart and frees its record.
+inline void JoinAndFree(ThreadRecord* record, uint32_t* exitCode = nullptr) {
+  ASSERT_NE(record, nullptr);
+  uint32_t code = 0;
+  EXPECT_TRUE(os::ThreadJoin(record->handle, &code));
+  os::ThreadClose(record->handle);
+  std::free(record);
+  if (exitCode) *exitCode = code;
 }

@@ -12,15 +12,6 @@ namespace {
 
 using RuntimeThreads = RuntimeTest;
 
-void JoinAndFree(ThreadRecord* record, uint32_t* exitCode = nullptr) {
-  ASSERT_NE(record, nullptr);
-  uint32_t code = 0;
-  EXPECT_TRUE(os::ThreadJoin(record->handle, &code));
-  os::ThreadClose(record->handle);
-  free(record);
-  if (exitCode) *exitCode = code;
-}
-
 struct Seen {
   uintptr_t value = 0;
   int32_t errorAtStart = -1;
