@@ -37,11 +37,23 @@ TEST(PngFastRows, UnfilterRowMatchesUnfilterByte) {
     for (size_t pixels = 1; pixels <= 40; ++pixels) {
       size_t n = pixels * bpp;
       for (uint32_t filter = 0; filter <= 4; ++filter) {
-        for (int style = 0; style < 4; ++style) {
+        for (int style = 0; style < 5; ++style) {
           for (uint32_t rowIndex = 0; rowIndex < 2; ++rowIndex) {
             // The reference works on two consecutive raw rows in place.
             std::vector<uint8_t> rows(2 * (n + 1));
             for (auto& b : rows) b = Draw(rng, style);
+            if (style == 4) {
+              // An upper row of runs of one repeated pixel, some shorter and
+              // some longer than a 16-byte block, so that flat and uneven
+              // stretches meet at every offset.
+              for (size_t at = 0; at < n;) {
+                size_t run = (1 + rng() % 12) * bpp;
+                for (size_t k = 0; k < run && at + k < n; ++k) {
+                  rows[1 + at + k] = k < bpp ? Draw(rng, 0) : rows[1 + at + k - bpp];
+                }
+                at += run;
+              }
+            }
             rows[0] = 0;
             rows[n + 1] = uint8_t(filter);
             std::vector<uint8_t> above(kRowPad + n + 16, 0), fast(kRowPad + n + 16, 0),
