@@ -132,32 +132,37 @@ size_t AverageSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t
   return i;
 }
 
+// One Paeth pixel at byte `at`; a (the pixel to the left) and c (the one
+// above it) are carried in 16-bit lanes from pixel to pixel.
 template <uint32_t B>
-size_t PaethSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t n) {
+inline void PaethPixelSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t at,
+                           __m128i& a, __m128i& c) {
   using L = PixelLanes<B>;
   const __m128i zero = _mm_setzero_si128();
-  const __m128i low = _mm_set1_epi16(0xFF);
-  __m128i a = zero;  // 16-bit lanes
-  __m128i c = zero;
+  __m128i b = _mm_unpacklo_epi8(L::Load(prev + at), zero);
+  __m128i x = _mm_unpacklo_epi8(L::Load(src + at), zero);
+  __m128i towardB = _mm_sub_epi16(b, c);  // p - a
+  __m128i towardA = _mm_sub_epi16(a, c);  // p - b
+  __m128i sum = _mm_add_epi16(towardA, towardB);  // p - c
+  __m128i pa = _mm_max_epi16(towardB, _mm_sub_epi16(zero, towardB));
+  __m128i pb = _mm_max_epi16(towardA, _mm_sub_epi16(zero, towardA));
+  __m128i pc = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
+  // b where pb < pa, then c where pc is below both; ties keep a, then b.
+  __m128i takeB = _mm_cmpgt_epi16(pa, pb);
+  __m128i predicted = _mm_xor_si128(a, _mm_and_si128(takeB, _mm_xor_si128(a, b)));
+  __m128i takeC = _mm_cmpgt_epi16(_mm_min_epi16(pa, pb), pc);
+  predicted = _mm_xor_si128(predicted, _mm_and_si128(takeC, _mm_xor_si128(predicted, c)));
+  a = _mm_and_si128(_mm_add_epi16(predicted, x), _mm_set1_epi16(0xFF));
+  L::Store(dst + at, _mm_packus_epi16(a, a));
+  c = b;
+}
+
+template <uint32_t B>
+size_t PaethSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t n) {
+  __m128i a = _mm_setzero_si128();
+  __m128i c = _mm_setzero_si128();
   size_t i = 0;
-  for (; i + L::kWidth <= n; i += B) {
-    __m128i b = _mm_unpacklo_epi8(L::Load(prev + i), zero);
-    __m128i x = _mm_unpacklo_epi8(L::Load(src + i), zero);
-    __m128i towardB = _mm_sub_epi16(b, c);  // p - a
-    __m128i towardA = _mm_sub_epi16(a, c);  // p - b
-    __m128i sum = _mm_add_epi16(towardA, towardB);  // p - c
-    __m128i pa = _mm_max_epi16(towardB, _mm_sub_epi16(zero, towardB));
-    __m128i pb = _mm_max_epi16(towardA, _mm_sub_epi16(zero, towardA));
-    __m128i pc = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
-    // b where pb < pa, then c where pc is below both; ties keep a, then b.
-    __m128i takeB = _mm_cmpgt_epi16(pa, pb);
-    __m128i predicted = _mm_xor_si128(a, _mm_and_si128(takeB, _mm_xor_si128(a, b)));
-    __m128i takeC = _mm_cmpgt_epi16(_mm_min_epi16(pa, pb), pc);
-    predicted = _mm_xor_si128(predicted, _mm_and_si128(takeC, _mm_xor_si128(predicted, c)));
-    a = _mm_and_si128(_mm_add_epi16(predicted, x), low);
-    L::Store(dst + i, _mm_packus_epi16(a, a));
-    c = b;
-  }
+  for (; i + PixelLanes<B>::kWidth <= n; i += B) PaethPixelSse2<B>(src, dst, prev, i, a, c);
   return i;
 }
 
@@ -171,32 +176,14 @@ size_t PaethFlatSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size
   static_assert(B == 4 || B == 8, "whole pixels in 16 bytes");
   using L = PixelLanes<B>;
   const __m128i zero = _mm_setzero_si128();
-  const __m128i low = _mm_set1_epi16(0xFF);
   __m128i a = zero;  // 16-bit lanes
   __m128i c = zero;  // c is prev[i - B]: the zero pad in front of the first pixel
   size_t i = 0;
-  auto pixel = [&](size_t at) {
-    __m128i b = _mm_unpacklo_epi8(L::Load(prev + at), zero);
-    __m128i x = _mm_unpacklo_epi8(L::Load(src + at), zero);
-    __m128i towardB = _mm_sub_epi16(b, c);
-    __m128i towardA = _mm_sub_epi16(a, c);
-    __m128i sum = _mm_add_epi16(towardA, towardB);
-    __m128i pa = _mm_max_epi16(towardB, _mm_sub_epi16(zero, towardB));
-    __m128i pb = _mm_max_epi16(towardA, _mm_sub_epi16(zero, towardA));
-    __m128i pc = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
-    __m128i takeB = _mm_cmpgt_epi16(pa, pb);
-    __m128i predicted = _mm_xor_si128(a, _mm_and_si128(takeB, _mm_xor_si128(a, b)));
-    __m128i takeC = _mm_cmpgt_epi16(_mm_min_epi16(pa, pb), pc);
-    predicted = _mm_xor_si128(predicted, _mm_and_si128(takeC, _mm_xor_si128(predicted, c)));
-    a = _mm_and_si128(_mm_add_epi16(predicted, x), low);
-    L::Store(dst + at, _mm_packus_epi16(a, a));
-    c = b;
-  };
   for (; i + 16 <= n; i += 16) {
     __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
     __m128i upLeft = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - B));
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(up, upLeft)) != 0xFFFF) {
-      for (size_t k = 0; k < 16; k += B) pixel(i + k);
+      for (size_t k = 0; k < 16; k += B) PaethPixelSse2<B>(src, dst, prev, i + k, a, c);
       continue;
     }
     __m128i packed = _mm_packus_epi16(a, a);
@@ -209,7 +196,7 @@ size_t PaethFlatSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size
     a = _mm_unpacklo_epi8(_mm_srli_si128(x, 16 - B), zero);
     c = _mm_unpacklo_epi8(_mm_srli_si128(up, 16 - B), zero);
   }
-  for (; i + L::kWidth <= n; i += B) pixel(i);
+  for (; i + L::kWidth <= n; i += B) PaethPixelSse2<B>(src, dst, prev, i, a, c);
   return i;
 }
 
