@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <tmmintrin.h>
+#define POMARELO_SSSE3 1
+#endif
 
 #include "png/png_rows.h"
 
@@ -114,6 +118,35 @@ void ConvertRgba8(const uint8_t* row, uint32_t count, uint32_t* out, const uint3
   }
 }
 
+#if defined(POMARELO_SSSE3)
+// The same with one byte shuffle for four pixels, where the processor has
+// SSSE3 (chosen at run time: the Windows build assumes only SSE2).
+__attribute__((target("ssse3"))) void ConvertRgba8Ssse3(const uint8_t* row, uint32_t count,
+                                                         uint32_t* out, const uint32_t* lookup,
+                                                         const PngContext* context) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+  uint32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + size_t(i) * 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_shuffle_epi8(v, order));
+  }
+  if (i < count) ConvertRgba8(row + size_t(i) * 4, count - i, out + i, lookup, context);
+}
+
+bool HasSsse3() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3");
+}
+#endif
+
+ConvertRowRoutine Rgba8Converter() {
+#if defined(POMARELO_SSSE3)
+  static const bool ssse3 = HasSsse3();
+  if (ssse3) return ConvertRgba8Ssse3;
+#endif
+  return ConvertRgba8;
+}
+
 void ConvertRgba16(const uint8_t* row, uint32_t count, uint32_t* out, const uint32_t*,
                    const PngContext*) {
   for (uint32_t i = 0; i < count; ++i, row += 8) out[i] = Pixel(row[6], row[0], row[2], row[4]);
@@ -159,7 +192,7 @@ void PrepareConverter(const PngContext* context, RowConverter* converter) {
       }
     case 2: converter->convert = wide ? ConvertRgb16 : ConvertRgb8; return;
     case 4: converter->convert = wide ? ConvertGreyAlpha<2> : ConvertGreyAlpha<1>; return;
-    default: converter->convert = wide ? ConvertRgba16 : ConvertRgba8; return;
+    default: converter->convert = wide ? ConvertRgba16 : Rgba8Converter(); return;
   }
 }
 
