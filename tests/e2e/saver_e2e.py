@@ -505,6 +505,21 @@ def scenario_preview():
     time.sleep(PREVIEW_SETTLE)
     if not check(p.running(), "/p: the saver keeps running inside its host"):
         return
+    # The host reports the windows put inside it: the saver's, visible, a
+    # child, from the saver's process, covering the whole client area.
+    line = read_line(host, 30.0 * SCALE)
+    log("host reports: %r" % (line,))
+    fields = line.split() if line else []
+    if check(len(fields) == 8 and fields[0] == "child", "/p: a window appears inside the host"):
+        name, style = fields[1], int(fields[2], 16)
+        left, top, right, bottom, other = (int(f) for f in fields[3:])
+        check(name == "SCREENSAVERCLASS", "/p: the window inside the host is the saver's (class %s)" % name)
+        check(other == 1, "/p: the window inside the host was made by the saver's process")
+        check(style & 0x40000000 and not style & 0x80000000,
+              "/p: the window inside the host is a child window (style %08x)" % style)
+        check(left == cx and top == cy and right - left >= cw and bottom - top >= ch,
+              "/p: the window inside the host covers its client area (%d, %d)-(%d, %d)"
+              % (left, top, right, bottom))
     shot = screenshot("screen-in-preview")
     check(blue_fraction(shot, 0, 0, shot.width, max(0, cy - 20)) < 0.2,
           "/p: the rest of the screen is not covered by the saver")
