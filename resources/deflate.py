@@ -143,7 +143,7 @@ def canonical_codes(lengths):
     next_code = [0] * (max_len + 2)
     code = 0
     for bits in range(1, max_len + 1):
-        code = (code + count[bits - 1]) << 1 if bits > 1 else 0
+        code = (code + count[bits - 1]) << 1
         next_code[bits] = code
     codes = [0] * len(lengths)
     for s, length in enumerate(lengths):
@@ -206,6 +206,13 @@ def _run_length_lengths(lengths):
     return out
 
 
+def _use_two_symbols(freqs):
+    """Gives symbols 0 and 1 a count where fewer than two symbols have one."""
+    for s in (0, 1):
+        if sum(1 for f in freqs if f) < 2 and freqs[s] == 0:
+            freqs[s] = 1
+
+
 def write_block(writer, block, final):
     lit_freq = [0] * 286
     dist_freq = [0] * 30
@@ -223,9 +230,7 @@ def write_block(writer, block, final):
             coded.append((257 + lc, length - LENGTH_BASE[lc], dc, dist - DIST_BASE[dc]))
     lit_freq[256] += 1
     # Two distance codes at least keep every inflater happy with the tree.
-    for s in (0, 1):
-        if sum(1 for f in dist_freq if f) < 2 and dist_freq[s] == 0:
-            dist_freq[s] = 1
+    _use_two_symbols(dist_freq)
     lit_len = huffman_lengths(lit_freq, 15)
     dist_len = huffman_lengths(dist_freq, 15)
     hlit = max(257, max(s for s in range(286) if lit_len[s]) + 1)
@@ -234,9 +239,7 @@ def write_block(writer, block, final):
     cl_freq = [0] * 19
     for sym, _, _ in rle:
         cl_freq[sym] += 1
-    for s in (0, 1):
-        if sum(1 for f in cl_freq if f) < 2 and cl_freq[s] == 0:
-            cl_freq[s] = 1  # the code-length code must be complete
+    _use_two_symbols(cl_freq)  # the code-length code must be complete
     cl_len = huffman_lengths(cl_freq, 7)
     hclen = 19
     while hclen > 4 and cl_len[CODE_LENGTH_ORDER[hclen - 1]] == 0:
