@@ -86,17 +86,22 @@ void UpSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t n) {
   for (; i < n; ++i) dst[i] = uint8_t(src[i] + prev[i]);
 }
 
-// Sub for 4- and 8-byte pixels: a running sum over the 16 bytes, then the
-// last pixel of the previous block added to all.
+// One Sub block of 16 bytes of 4- or 8-byte pixels: a running sum over the
+// block, then the pixel before it (repeated in carry) added to all.
+template <uint32_t B>
+inline __m128i SubBlockSse2(__m128i x, __m128i carry) {
+  if constexpr (B == 4) x = _mm_add_epi8(x, _mm_slli_si128(x, 4));
+  x = _mm_add_epi8(x, _mm_slli_si128(x, 8));
+  return _mm_add_epi8(x, carry);
+}
+
+// Sub for 4- and 8-byte pixels, a block at a time.
 template <uint32_t B>
 size_t SubBlocksSse2(const uint8_t* src, uint8_t* dst, size_t n) {
   __m128i carry = _mm_setzero_si128();
   size_t i = 0;
   for (; i + 16 <= n; i += 16) {
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if constexpr (B == 4) x = _mm_add_epi8(x, _mm_slli_si128(x, 4));
-    x = _mm_add_epi8(x, _mm_slli_si128(x, 8));
-    x = _mm_add_epi8(x, carry);
+    __m128i x = SubBlockSse2<B>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), carry);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), x);
     if constexpr (B == 4) carry = _mm_shuffle_epi32(x, 0xFF);
     else carry = _mm_unpackhi_epi64(x, x);
@@ -188,10 +193,7 @@ size_t PaethFlatSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size
     }
     __m128i packed = _mm_packus_epi16(a, a);
     __m128i carry = B == 4 ? _mm_shuffle_epi32(packed, 0) : _mm_unpacklo_epi64(packed, packed);
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if constexpr (B == 4) x = _mm_add_epi8(x, _mm_slli_si128(x, 4));
-    x = _mm_add_epi8(x, _mm_slli_si128(x, 8));
-    x = _mm_add_epi8(x, carry);
+    __m128i x = SubBlockSse2<B>(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), carry);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), x);
     a = _mm_unpacklo_epi8(_mm_srli_si128(x, 16 - B), zero);
     c = _mm_unpacklo_epi8(_mm_srli_si128(up, 16 - B), zero);
