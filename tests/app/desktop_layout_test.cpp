@@ -59,13 +59,18 @@ TEST(LayOutDesktop, OneMonitorAtTheOriginIsTheWholeFrameWithOneLogoAtItsCorner) 
   EXPECT_EQ(single.previewWidth, 1440);
 }
 
-TEST(LayOutDesktop, ASecondMonitorRightOfThePrimaryWidensTheFrame) {
-  const SaverRect monitors[] = {{0, 0, 1200, 900}, {1200, 0, 2200, 700}};
-  DesktopLayout layout = LayOutDesktop(monitors, 2, 0);
+TEST(LayOutDesktop, MonitorsRightOfThePrimaryWidenTheFrameAndMonitorsApartLeaveAGap) {
+  const SaverRect sideBySide[] = {{0, 0, 1200, 900}, {1200, 0, 2200, 700}};
+  DesktopLayout layout = LayOutDesktop(sideBySide, 2, 0);
   EXPECT_EQ(layout.desktop, (SaverRect{0, 0, 2200, 900}));
-  EXPECT_EQ(Monitors(layout), (std::vector<SaverRect>{monitors[0], monitors[1]}));
+  EXPECT_EQ(Monitors(layout), (std::vector<SaverRect>{sideBySide[0], sideBySide[1]}));
   EXPECT_EQ(layout.previewWidth, 1200);
   EXPECT_EQ(layout.previewHeight, 900);
+
+  const SaverRect apart[] = {{0, 0, 800, 600}, {1000, 200, 1640, 680}};
+  layout = LayOutDesktop(apart, 2, 0);
+  EXPECT_EQ(layout.desktop, (SaverRect{0, 0, 1640, 680}));
+  EXPECT_EQ(Monitors(layout), (std::vector<SaverRect>{apart[0], apart[1]}));
 }
 
 TEST(LayOutDesktop, MonitorsLeftOfAndAboveThePrimaryMoveTheFrameOriginNegative) {
@@ -78,13 +83,6 @@ TEST(LayOutDesktop, MonitorsLeftOfAndAboveThePrimaryMoveTheFrameOriginNegative) 
                 {0, 868, 1000, 1568}, {1000, 768, 2200, 1668}, {1100, 0, 2124, 768}}));
   EXPECT_EQ(layout.previewWidth, 1200);
   EXPECT_EQ(layout.previewHeight, 900);
-}
-
-TEST(LayOutDesktop, MonitorsApartLeaveAGapInsideTheFrame) {
-  const SaverRect monitors[] = {{0, 0, 800, 600}, {1000, 200, 1640, 680}};
-  DesktopLayout layout = LayOutDesktop(monitors, 2, 0);
-  EXPECT_EQ(layout.desktop, (SaverRect{0, 0, 1640, 680}));
-  EXPECT_EQ(Monitors(layout), (std::vector<SaverRect>{monitors[0], monitors[1]}));
 }
 
 TEST(LayOutDesktop, NoUsableMonitorGivesAnEmptyLayout) {
