@@ -10,14 +10,9 @@
 
 #include <cstdint>
 
+#include "app/desktop_layout.h"
+#include "app/saver_rect.h"
 #include "runtime/strings.h"
-
-struct SaverRect {  // RECT
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-};
 
 struct SaverPoint {  // POINT
   int32_t x;
@@ -110,6 +105,9 @@ struct SaverState {
   uint32_t windowStyle;
   uint32_t windowExStyle;
   SaverWindowClass windowClass;
+  // The screen area the frame shows (its size is width × height) and where
+  // each monitor lies in the frame. Written with width and height.
+  DesktopLayout layout;
 };
 
 extern SaverState saverState;

@@ -17,6 +17,9 @@ constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_PARENTDC | CS_SAVEBITS
 constexpr DWORD kPreviewStyle = WS_CHILD;                                          // 0x40000000
 constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE | WS_MAXIMIZE;             // 0x91000000
 constexpr DWORD kFullScreenExStyle = WS_EX_TOPMOST;                                // 8
+// Maximized, a popup is fitted to one monitor; across several monitors it is
+// placed and sized by its rectangle alone.
+constexpr DWORD kAllMonitorsStyle = WS_POPUP | WS_VISIBLE;
 constexpr UINT_PTR kRepaintTimer = 1;
 constexpr UINT kRepaintPeriod = 17;  // milliseconds
 constexpr char kClassName[] = "SCREENSAVERCLASS";
@@ -26,10 +29,15 @@ static_assert(kClassStyle == 0x0883 && kPreviewStyle == 0x40000000u &&
                   kFullScreenStyle == 0x91000000u && kFullScreenExStyle == 8,
               "the saver window's styles");
 
-// The rectangle the window covers: the preview host's, or the desktop's.
+// The rectangle the window covers: the preview host's, or full-screen the
+// area of the snapshot, every monitor. It is taken once: monitors that come
+// or go while the saver runs leave the window where it started.
 void TakeWindowRect() {
-  HWND source = saverState.preview != 0 ? AsWindow(saverState.parentWindow) : GetDesktopWindow();
-  GetWindowRect(source, AsWin32(&saverState.windowRect));
+  if (saverState.preview != 0) {
+    GetWindowRect(AsWindow(saverState.parentWindow), AsWin32(&saverState.windowRect));
+  } else {
+    saverState.windowRect = saverState.layout.desktop;
+  }
 }
 
 bool RegisterSaverClass() {
@@ -48,7 +56,8 @@ void ChooseWindowForm() {
     saverState.windowExStyle = 0;
     TakeWindowRect();
   } else {
-    saverState.windowStyle = kFullScreenStyle;
+    saverState.windowStyle =
+        saverState.layout.monitorCount > 1 ? kAllMonitorsStyle : kFullScreenStyle;
     saverState.windowExStyle = kFullScreenExStyle;
     TakeWindowRect();
     SetCursor(nullptr);
@@ -62,12 +71,18 @@ bool HostMissing() {
 }
 
 bool CreateSaverWindow() {
-  // The size passed is the rectangle's right and bottom: for the desktop they
-  // are its size, and a preview child larger than its host is clipped by it.
+  // A preview child sits at its host's origin with the size of the host's
+  // right and bottom: a child larger than its host is clipped by it. The
+  // full-screen popup covers its rectangle exactly, which starts left of or
+  // above the origin when a monitor lies there.
+  const SaverRect& r = saverState.windowRect;
+  const bool preview = saverState.preview == 1;
   HWND window = CreateWindowExA(saverState.windowExStyle, saverState.className.data, kWindowTitle,
-                                saverState.windowStyle, 0, 0, saverState.windowRect.right,
-                                saverState.windowRect.bottom, AsWindow(saverState.parentWindow),
-                                nullptr, static_cast<HINSTANCE>(saverState.instance), nullptr);
+                                saverState.windowStyle, preview ? 0 : r.left, preview ? 0 : r.top,
+                                preview ? r.right : r.right - r.left,
+                                preview ? r.bottom : r.bottom - r.top,
+                                AsWindow(saverState.parentWindow), nullptr,
+                                static_cast<HINSTANCE>(saverState.instance), nullptr);
   saverState.window = window;
   return window != nullptr;
 }

@@ -1,6 +1,7 @@
-// The desktop snapshot: the FrameBuffer is set up at the desktop's size and
-// filled with the current screen image, so that every paint before the first
-// animation frame shows the desktop.
+// The desktop snapshot: the FrameBuffer is set up at the size of the area
+// the saver covers (every monitor full-screen, the primary one for a
+// preview) and filled with the current screen image there, so that every
+// paint before the first animation frame shows the desktop.
 #include "app/saver_platform.h"
 #include "app/win32_types.h"
 #include "raster/raster.h"
@@ -9,25 +10,70 @@ namespace {
 
 constexpr int32_t kOffscreenDriver = -1;
 
+struct MonitorList {
+  SaverRect rects[kMaxMonitors];
+  int32_t count;
+  int32_t primary;
+};
+
+BOOL CALLBACK ListMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MonitorList& list = *reinterpret_cast<MonitorList*>(data);
+  if (list.count == kMaxMonitors) return FALSE;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  if (info.dwFlags & MONITORINFOF_PRIMARY) list.primary = list.count;
+  const RECT& r = info.rcMonitor;
+  list.rects[list.count++] = SaverRect{r.left, r.top, r.right, r.bottom};
+  return TRUE;
+}
+
+// Every monitor as Windows lists them. Where it lists none that is usable,
+// the primary screen's size stands for one monitor at the origin, as on a
+// system of one screen.
+DesktopLayout LayOutMonitors() {
+  MonitorList list{};
+  list.primary = -1;
+  EnumDisplayMonitors(nullptr, nullptr, ListMonitor, reinterpret_cast<LPARAM>(&list));
+  DesktopLayout layout = LayOutDesktop(list.rects, list.count, list.primary);
+  if (layout.monitorCount == 0) {
+    layout = SingleMonitorLayout(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  }
+  return layout;
+}
+
+// Full-screen covers the virtual desktop; a preview's frame has the primary
+// monitor's shape, and the primary monitor always starts at the origin.
+DesktopLayout CoveredArea() {
+  DesktopLayout monitors = LayOutMonitors();
+  if (saverState.preview == 0) return monitors;
+  return SingleMonitorLayout(monitors.previewWidth, monitors.previewHeight);
+}
+
 }  // namespace
 
 void SnapshotDesktop() {
   SaverState& s = saverState;
-  s.width = static_cast<uint32_t>(GetSystemMetrics(SM_CXSCREEN));
-  s.height = static_cast<uint32_t>(GetSystemMetrics(SM_CYSCREEN));
+  s.layout = CoveredArea();
+  const SaverRect& area = s.layout.desktop;
+  s.width = static_cast<uint32_t>(area.right - area.left);
+  s.height = static_cast<uint32_t>(area.bottom - area.top);
   SetScreenMode(static_cast<int32_t>(s.width), static_cast<int32_t>(s.height), 32, 1,
                 kOffscreenDriver, 0);
   DescribeFrameBuffer(s.dib, s.width, s.height);
 
-  HDC desktopDc = GetWindowDC(GetDesktopWindow());
-  HDC memoryDc = CreateCompatibleDC(desktopDc);
-  HBITMAP snapshotBitmap = CreateCompatibleBitmap(desktopDc, static_cast<int>(s.width),
+  // The screen's context works in screen coordinates, so the copy starts at
+  // the area's top-left corner, left of or above the origin when a monitor
+  // lies there.
+  HDC screenDc = GetDC(nullptr);
+  HDC memoryDc = CreateCompatibleDC(screenDc);
+  HBITMAP snapshotBitmap = CreateCompatibleBitmap(screenDc, static_cast<int>(s.width),
                                                   static_cast<int>(s.height));
   s.memoryDc = memoryDc;
   s.snapshotBitmap = snapshotBitmap;
   SelectObject(memoryDc, snapshotBitmap);
-  BitBlt(memoryDc, 0, 0, static_cast<int>(s.width), static_cast<int>(s.height), desktopDc, 0, 0,
-         SRCCOPY);
+  BitBlt(memoryDc, 0, 0, static_cast<int>(s.width), static_cast<int>(s.height), screenDc,
+         area.left, area.top, SRCCOPY);
 
   ScreenLock();
   GetDIBits(memoryDc, snapshotBitmap, 0, s.height, ScreenPointer(), AsBitmapInfo(&s.dib),

@@ -44,16 +44,33 @@ void PutWholeImage(ImageBuffer* target, ImageBuffer* source) {
            nullptr, 0);
 }
 
+// The logo at the monitor's top-left corner, clipped to the monitor: every
+// monitor looks like the desktop of a saver on that monitor alone, and no
+// logo spills onto a neighbour. The source rectangle is clamped to the logo.
+void PutLogoOnMonitor(ImageBuffer* backdrop, ImageBuffer* logo, const SaverRect& monitor) {
+  PutImage(backdrop, static_cast<float>(monitor.left), static_cast<float>(monitor.top), logo, 0, 0,
+           monitor.right - monitor.left - 1, monitor.bottom - monitor.top - 1, kAbsolutePoint,
+           kPutModeAlpha, AlphaPut, -1, nullptr, 0);
+}
+
 ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
   float width = static_cast<float>(saverState.width);
   float height = static_cast<float>(saverState.height);
   ImageBuffer* backdrop = ImageCreate(static_cast<int32_t>(saverState.width),
                                       static_cast<int32_t>(saverState.height), 0, 0, kNoColourGiven);
   // The box's corners are inclusive: it reaches one pixel past the image and
-  // is clamped to the whole of it.
+  // is clamped to the whole of it. Parts of the desktop that no monitor
+  // shows stay plain blue.
   DrawLine(backdrop, 0.0f, 0.0f, width, height, kBackdropColour, kFilledBox, kSolidStyle, 0);
   // A null logo is refused by the put and leaves the backdrop plain blue.
-  PutWholeImage(backdrop, logo);
+  const DesktopLayout& layout = saverState.layout;
+  if (layout.monitorCount == 0) {
+    // A FrameBuffer sized without a layout is one monitor.
+    PutWholeImage(backdrop, logo);
+  }
+  for (int32_t i = 0; i < layout.monitorCount; ++i) {
+    PutLogoOnMonitor(backdrop, logo, layout.monitors[i]);
+  }
   return backdrop;
 }
 

@@ -1,0 +1,48 @@
+// Where the saver draws on a desktop of one or more monitors. The frame
+// covers the virtual desktop, the bounding rectangle of all monitors (it
+// starts at negative coordinates when a monitor lies left of or above the
+// primary one), and every monitor shows the logo at its own top-left corner,
+// clipped to that monitor, as a desktop of that one monitor would.
+//
+// Portable: the platform half asks the system for the monitors' rectangles
+// and hands them here.
+#pragma once
+
+#include <cstdint>
+
+#include "app/saver_rect.h"
+
+// Monitors beyond this many are not read.
+constexpr int32_t kMaxMonitors = 16;
+// The largest side the screen mode accepts for the FrameBuffer.
+constexpr int32_t kMaxDesktopSide = 65535;
+
+struct DesktopLayout {
+  // The virtual desktop in screen coordinates; the frame's pixel (0, 0) is
+  // its top-left corner, and the frame is as large as it.
+  SaverRect desktop;
+  // Each usable monitor's rectangle in frame coordinates, in the order given:
+  // its logo's top-left corner, and the area the logo is clipped to.
+  int32_t monitorCount;
+  SaverRect monitors[kMaxMonitors];
+  // The primary monitor's size: the size of a preview's frame.
+  int32_t previewWidth;
+  int32_t previewHeight;
+};
+
+// Lays out the first `count` (at most kMaxMonitors) rectangles, in screen
+// coordinates; `primary` is the index of the primary monitor among them.
+// - A rectangle with no area, or with a side above kMaxDesktopSide, is left
+//   out.
+// - A primary index that is out of range or names a rectangle left out
+//   makes the first usable rectangle the primary one.
+// - When the bounding rectangle has a side above kMaxDesktopSide, the layout
+//   is the primary monitor alone.
+// - With no usable rectangle (or null, or a count of 0 or below) the layout
+//   is all zero: no monitor, an empty desktop and preview.
+DesktopLayout LayOutDesktop(const SaverRect* monitors, int32_t count, int32_t primary);
+
+// One monitor of width × height at the origin: what a preview shows, and
+// what the saver falls back to when the system lists no usable monitor.
+// All zero, like LayOutDesktop, for a size that is not usable.
+DesktopLayout SingleMonitorLayout(int32_t width, int32_t height);

@@ -1,0 +1,418 @@
+#!/usr/bin/env python3
+"""End-to-end test of the saver on a desktop of two monitors, under Wine.
+
+    monitors_e2e.py --scr pomarelo.scr --probe monitor_probe.exe
+                    --wine-run tools/wine-run --logo resources/logo.png --out DIR
+
+Xvfb shows Wine one monitor; Xephyr nested inside an Xvfb, with two screens,
+Xinerama and no RandR, shows it two. This script starts both itself (never
+the ambient DISPLAY): the primary monitor 1200 x 900 and a second one
+1000 x 700 left of it and 100 pixels lower, so the virtual desktop starts at
+a negative x and holds an area that no monitor shows.
+
+Wine keeps the monitors it found for as long as its wineserver runs, so this
+test has a Wine prefix of its own (the project's prefix with "-monitors"
+appended) and its own wineserver, started on the two-monitor display and
+stopped at the end.
+
+Two saver starts:
+  1. both monitors show the blue backdrop, the logo at their own top-left
+     corner (clipped to the monitor) and snow; a move of the cursor onto the
+     second monitor ends the saver with code 0;
+  2. a key ends it with code 0.
+Xephyr's pointer cannot enter its second screen (it falls back to the first
+one's centre), so the move onto the second monitor goes through Windows
+(monitor_probe move, which is SetCursorPos).
+
+Every wait ends on the event it waits for, bounded by a limit only a failure
+reaches (scaled by POMARELO_E2E_TIME_SCALE). Exit status: 0 passed, 1 failed,
+77 skipped (Xvfb, Xephyr, xdotool, ImageMagick or Wine missing).
+"""
+
+import argparse
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from saver_e2e import is_blue, is_white, parse_ppm, read_logo, write_png  # noqa: E402
+
+SKIP = 77
+SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
+START_BOUND = 1200.0 * SCALE  # a new prefix boots Wine first
+END_BOUND = 120.0 * SCALE
+DISPLAY_BOUND = 30.0 * SCALE
+POLL = 0.25
+
+# Xinerama places each screen at the origin given before it; Wine makes the
+# first screen the primary monitor and moves it to (0, 0).
+SCREENS = [((1000, 0), (1200, 900)), ((0, 100), (1000, 700))]
+
+ARGS = None
+WINESERVER_STARTED = False
+FAILURES = []
+CHILDREN = []
+T0 = time.monotonic()
+
+
+def log(msg):
+    sys.stdout.write("[%7.1f] %s\n" % (time.monotonic() - T0, msg))
+    sys.stdout.flush()
+
+
+def check(condition, what):
+    log(("ok: " if condition else "FAIL: ") + what)
+    if not condition:
+        FAILURES.append(what)
+    return condition
+
+
+def wait_for(predicate, bound, what):
+    """The predicate's first true value, or None after `bound` seconds."""
+    deadline = time.monotonic() + bound
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            log("gave up waiting %.0f s for %s" % (bound, what))
+            return None
+        time.sleep(POLL)
+
+
+class Proc:
+    """A process in a session of its own, ended whole by kill()."""
+
+    def __init__(self, argv, name, env=None, pass_fds=(), capture=False):
+        self.name = name
+        self.log_file = open(os.path.join(ARGS.out, name + ".log"), "wb")
+        self.p = subprocess.Popen(argv, env=env, pass_fds=pass_fds, start_new_session=True,
+                                  stdout=subprocess.PIPE if capture else self.log_file,
+                                  stderr=self.log_file)
+        CHILDREN.append(self)
+
+    def wait(self, bound):
+        try:
+            return self.p.wait(timeout=bound)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.p.poll() is None
+
+    def kill(self):
+        if self.p.poll() is None:
+            try:
+                os.killpg(self.p.pid, signal.SIGKILL)
+            except (ProcessLookupError, PermissionError):
+                pass
+            self.wait(20)
+        if not self.log_file.closed:
+            self.log_file.close()
+
+
+# --- the two-monitor display --------------------------------------------------------
+
+def start_x_server(argv, name, env):
+    """Starts an X server with -displayfd; returns (process, ":N") or None."""
+    read_end, write_end = os.pipe()
+    proc = Proc(argv + ["-displayfd", str(write_end)], name, env=env, pass_fds=(write_end,))
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + DISPLAY_BOUND
+    while time.monotonic() < deadline and not number.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+        if not ready:
+            break
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip().isdigit():
+        log("%s did not report its display number" % name)
+        return None
+    return proc, ":" + number.decode().strip()
+
+
+def start_two_monitors():
+    outer = start_x_server(["Xvfb", "-screen", "0", "2400x1000x24", "-nolisten", "tcp"],
+                           "xvfb", os.environ.copy())
+    if outer is None:
+        return None
+    env = dict(os.environ, DISPLAY=outer[1])
+    argv = ["Xephyr"]
+    for (x, y), (w, h) in SCREENS:
+        argv += ["-origin", "%d,%d" % (x, y), "-screen", "%dx%d" % (w, h)]
+    argv += ["+xinerama", "-extension", "RANDR", "-nolisten", "tcp"]
+    nested = start_x_server(argv, "xephyr", env)
+    if nested is None:
+        return None
+    os.environ["DISPLAY"] = nested[1]
+    log("Xvfb %s, Xephyr %s inside it" % (outer[1], nested[1]))
+    return nested[1]
+
+
+def xdotool(*args):
+    r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, timeout=30)
+    return r.stdout.decode("ascii", "replace").strip() if r.returncode == 0 else None
+
+
+def saver_windows():
+    out = xdotool("search", "--name", "^SCREENSAVER$")
+    return out.split() if out else []
+
+
+SHOTS = [0]
+
+
+def screenshot(label):
+    r = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
+                       capture_output=True, timeout=120)
+    if r.returncode != 0:
+        raise RuntimeError("import failed: " + r.stderr.decode("utf-8", "replace"))
+    shot = parse_ppm(r.stdout)
+    SHOTS[0] += 1
+    path = os.path.join(ARGS.out, "monitors-%02d-%s.png" % (SHOTS[0], label))
+    write_png(path, shot)
+    log("screenshot %s (%dx%d)" % (path, shot.width, shot.height))
+    return shot
+
+
+# --- Wine ------------------------------------------------------------------------------
+
+def own_prefix():
+    """The test's own prefix, copied from the project's when that one is made
+    (a copy takes seconds; booting a new prefix takes minutes where 32-bit
+    code is emulated)."""
+    base = (os.environ.get("POMARELO_WINEPREFIX") or
+            os.path.expanduser("~/.cache/pomarelo/wine")).rstrip("/")
+    prefix = base + "-monitors"
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    ready = os.path.join(prefix, ".pomarelo-ready")
+    if not os.path.exists(ready) and os.path.exists(os.path.join(base, ".pomarelo-ready")):
+        log("copying the Wine prefix %s to %s" % (base, prefix))
+        shutil.rmtree(prefix, ignore_errors=True)
+        r = subprocess.run(["cp", "-a", base, prefix], capture_output=True, timeout=600)
+        if r.returncode == 0:
+            open(ready, "a").close()
+        else:
+            log("copy failed: %s" % r.stderr.decode("utf-8", "replace").strip())
+            shutil.rmtree(prefix, ignore_errors=True)
+    os.environ["POMARELO_WINEPREFIX"] = prefix
+    os.environ["WINEPREFIX"] = prefix
+    os.environ["WINEDEBUG"] = "-all"
+    return prefix
+
+
+def stop_wineserver():
+    subprocess.run(["wineserver", "-k"], capture_output=True, timeout=60)
+
+
+def wine(args, name, capture=False):
+    return Proc([ARGS.wine_run] + args, name, capture=capture)
+
+
+def probe(args, name, bound):
+    """monitor_probe's output lines, or None."""
+    p = wine([ARGS.probe] + args, name, capture=True)
+    try:
+        out, _ = p.p.communicate(timeout=bound)
+    except subprocess.TimeoutExpired:
+        p.kill()
+        return None
+    log("%s: %s" % (name, out.decode("ascii", "replace").strip().replace("\n", " | ")))
+    return out.decode("ascii", "replace").splitlines() if p.p.returncode == 0 else None
+
+
+class Monitor:
+    def __init__(self, left, top, right, bottom, primary):
+        self.left, self.top, self.right, self.bottom = left, top, right, bottom
+        self.primary = primary
+
+    def __repr__(self):
+        return "(%d, %d)-(%d, %d)%s" % (self.left, self.top, self.right, self.bottom,
+                                        " primary" if self.primary else "")
+
+
+def read_monitors(lines):
+    virtual, monitors = None, []
+    for line in lines or []:
+        f = line.split()
+        if f and f[0] == "virtual":
+            virtual = tuple(int(v) for v in f[1:5])
+        elif f and f[0] == "monitor":
+            monitors.append(Monitor(*(int(v) for v in f[1:5]), primary=f[5] == "1"))
+    return virtual, monitors
+
+
+# --- what the screen must show ------------------------------------------------------
+
+class Picture:
+    """One monitor's part of a screenshot, in that monitor's own pixels."""
+
+    def __init__(self, shot, monitor, virtual):
+        self.shot = shot
+        # The X root's origin is the virtual desktop's top-left corner.
+        self.x0 = monitor.left - virtual[0]
+        self.y0 = monitor.top - virtual[1]
+        self.width = monitor.right - monitor.left
+        self.height = monitor.bottom - monitor.top
+
+    def at(self, x, y):
+        return self.shot.at(self.x0 + x, self.y0 + y)
+
+    def blue_fraction(self, step=8):
+        points = [(x, y) for y in range(0, self.height, step) for x in range(0, self.width, step)]
+        return sum(is_blue(self.at(x, y)) for x, y in points) / len(points)
+
+
+def shows_frame(monitors, virtual):
+    """A screenshot once every monitor is mostly the backdrop's blue."""
+    if not saver_windows():
+        return None
+    shot = screenshot("waiting")
+    fractions = [Picture(shot, m, virtual).blue_fraction() for m in monitors]
+    return shot if min(fractions) > 0.4 else None
+
+
+def check_monitor(picture, logo, what):
+    """The backdrop's blue, the logo unscaled at the top-left (clipped), snow."""
+    lw, lh, rows = logo
+    w, h = min(picture.width, lw), min(picture.height, lh)
+    clear = clear_blue = clear_white = solid = solid_match = 0
+    for y in range(0, h, 2):
+        row = rows[y]
+        for x in range(0, w, 2):
+            a = row[4 * x + 3]
+            p = picture.at(x, y)
+            if a == 0:
+                clear += 1
+                clear_blue += is_blue(p)
+                clear_white += is_white(p)
+            elif a == 255:
+                solid += 1
+                solid_match += all(abs(p[k] - row[4 * x + k]) <= 12 for k in range(3))
+    log("%s: logo area %d clear (%d blue, %d white), %d solid (%d as in the logo)"
+        % (what, clear, clear_blue, clear_white, solid, solid_match))
+    check(clear_blue >= 0.8 * clear and clear_blue + clear_white >= 0.95 * clear,
+          "%s: the logo's clear area shows the blue backdrop and snow" % what)
+    check(solid > 0 and solid_match >= 0.85 * solid,
+          "%s: the logo's opaque pixels show at the monitor's top-left, unscaled" % what)
+    check(clear_white >= 20, "%s: white snow dots" % what)
+
+
+def start_saver(name, monitors, virtual):
+    log("starting the saver /s (%s)" % name)
+    p = wine([ARGS.scr, "/s"], name)
+    shot = wait_for(lambda: shows_frame(monitors, virtual) if p.running() else "ended",
+                    START_BOUND, "the frame on every monitor")
+    if shot == "ended":
+        log("the saver ended by itself with code %r" % p.p.returncode)
+        shot = None
+    if not check(shot is not None, "%s: every monitor shows the saver's frame" % name):
+        p.kill()
+        return None, None
+    return p, shot
+
+
+def expect_end(p, what):
+    rc = p.wait(END_BOUND)
+    check(rc == 0, "%s: the saver ended with exit code 0 (got %r)" % (what, rc))
+    if rc is None:
+        p.kill()
+    check(not saver_windows(), "%s: no saver window left behind" % what)
+
+
+# --- the scenario ------------------------------------------------------------------------
+
+def run():
+    if start_two_monitors() is None:
+        check(False, "the two-monitor display starts")
+        return
+    prefix = own_prefix()
+    # This prefix is the test's alone: a wineserver still running for it
+    # was left by an earlier run and knows that run's display.
+    global WINESERVER_STARTED
+    stop_wineserver()
+    Proc(["wineserver", "-p", "-f"], "wineserver")
+    WINESERVER_STARTED = True
+    log("Wine prefix %s (slow the first time)" % prefix)
+
+    virtual, monitors = read_monitors(probe([], "probe", START_BOUND))
+    if not check(len(monitors) == 2 and virtual is not None,
+                 "Wine sees two monitors (%r, virtual desktop %r)" % (monitors, virtual)):
+        return
+    primary = [m for m in monitors if m.primary]
+    second = [m for m in monitors if not m.primary]
+    check(len(primary) == 1 and (primary[0].left, primary[0].top) == (0, 0),
+          "the primary monitor starts at the origin")
+    check(second and second[0].left < 0, "the second monitor lies left of the primary one")
+    if not primary or not second:
+        return
+    primary, second = primary[0], second[0]
+    logo = read_logo(ARGS.logo)
+
+    p, shot = start_saver("move", monitors, virtual)
+    if p is None:
+        return
+    for monitor, what in ((primary, "primary monitor"), (second, "second monitor")):
+        check_monitor(Picture(shot, monitor, virtual), logo, what)
+    x, y = (second.left + second.right) // 2, (second.top + second.bottom) // 2
+    log("X pointer before the move: %s" % xdotool("getmouselocation"))
+    lines = probe(["move", str(x), str(y)], "probe-move", END_BOUND) or [""]
+    check(lines[0].split()[3:] == ["SCREENSAVERCLASS"],
+          "the saver's window lies under (%d, %d) on the second monitor" % (x, y))
+    expect_end(p, "a cursor move onto the second monitor")
+
+    p, _ = start_saver("key", monitors, virtual)
+    if p is None:
+        return
+    for w in saver_windows():
+        xdotool("windowfocus", w)
+    xdotool("key", "a")
+    expect_end(p, "a key")
+
+
+def main():
+    global ARGS
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--scr", required=True)
+    ap.add_argument("--probe", required=True)
+    ap.add_argument("--wine-run", required=True)
+    ap.add_argument("--logo", required=True)
+    ap.add_argument("--out", required=True)
+    ARGS = ap.parse_args()
+    os.makedirs(ARGS.out, exist_ok=True)
+
+    missing = [t for t in ("Xvfb", "Xephyr", "xdotool", "import", "wineserver")
+               if not shutil.which(t)]
+    if missing:
+        print("skipped: missing " + ", ".join(missing))
+        return SKIP
+    for path in (ARGS.scr, ARGS.probe, ARGS.wine_run, ARGS.logo):
+        if not os.path.exists(path):
+            print("missing " + path)
+            return 1
+
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        run()
+    finally:
+        if WINESERVER_STARTED:
+            stop_wineserver()
+        for c in reversed(CHILDREN):
+            c.kill()
+    if FAILURES:
+        log("%d check(s) failed:\n  %s" % (len(FAILURES), "\n  ".join(FAILURES)))
+        return 1
+    log("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
