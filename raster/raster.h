@@ -92,6 +92,34 @@ void AlphaPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_
               int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
               void* customRoutine, intptr_t parameter);
 
+// ---- a repeated alpha put, redone only where it changes something ----------
+// Putting the same source in alpha mode at the same place again and again
+// brings every target pixel to a value that one more put leaves alone. A
+// caller that repeats the put of a source with its top-left pixel on the
+// target's can redo it only at the pixels where it still changes something,
+// with the same result as the whole put. A point names a target pixel as
+// (y << 16) | x; points outside the source or the clip rectangle are skipped.
+
+constexpr uint32_t PackPoint(int32_t x, int32_t y) {
+  return (static_cast<uint32_t>(y) << 16) | static_cast<uint32_t>(x);
+}
+
+// The put at the listed points only, each pixel blended once. The points
+// whose pixel one more put would still change are written, in list order,
+// to stillChanging (which may be points itself); returns how many. The lock
+// is taken and released around the writes as PutImage does. -1 with error
+// number 1 where PutImage fails.
+int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uint32_t* points,
+                       int32_t count, uint32_t* stillChanging);
+// The same at the listed points whose pixel holds `colour`; the others are
+// left out, so a point listed twice is blended only the first time.
+int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
+                           const uint32_t* points, int32_t count, uint32_t* stillChanging);
+// Every point where a put would change the target now, in row order; -1
+// when there are more than `capacity` (or where PutImage fails). Only reads.
+int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,
+                               int32_t capacity);
+
 // Frees the calling thread's drawing context. A thread that has drawn or
 // addressed the screen calls it before it ends (its next call would make a
 // fresh context).
