@@ -91,6 +91,26 @@ void PutBackdrop(Snowfall& snowfall) {
   if (moving >= 0) snowfall.movingCount = moving;
 }
 
+// Steps every particle in index order. With `snow`, the pixel each one set
+// is listed there (PackPoint); returns how many were listed.
+int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
+  const ArrayDescriptor<1>& particles = snowfall.particles;
+  const int32_t last = UpperBound(particles, 0);
+  int32_t listed = 0;
+  for (int32_t i = LowerBound(particles, 0); i <= last; ++i) {
+    Particle& particle = snowfall.storage[i];
+    StepParticle(particle);
+    if (!snow) continue;
+    const int32_t x = RoundCoordinate(static_cast<float>(particle.x));
+    const int32_t y = RoundCoordinate(static_cast<float>(particle.y));
+    if (x >= 0 && y >= 0 && static_cast<uint32_t>(x) < saverState.width &&
+        static_cast<uint32_t>(y) < saverState.height) {
+      snow[listed++] = PackPoint(x, y);
+    }
+  }
+  return listed;
+}
+
 }  // namespace
 
 void PlaceParticle(Particle& particle, const double (&r)[kDrawsPerParticle], double width,
@@ -138,31 +158,14 @@ void SnowfallWholeFrame(Snowfall& snowfall) {
   // Blended by the backdrop's own alpha onto the previous frame, not copied.
   PutWholeImage(nullptr, snowfall.backdrop);
   snowfall.wholePutDue = true;
-  const ArrayDescriptor<1>& particles = snowfall.particles;
-  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
-    StepParticle(snowfall.storage[i]);
-  }
+  StepParticles(snowfall, nullptr);
 }
 
 void SnowfallFrame(Snowfall& snowfall) {
   PutBackdrop(snowfall);
-  const ArrayDescriptor<1>& particles = snowfall.particles;
   const bool follow = !snowfall.wholePutDue;
-  uint32_t* snow = follow ? snowfall.points.get() + snowfall.movingCount : nullptr;
-  int32_t snowCount = 0;
-  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
-    Particle& particle = snowfall.storage[i];
-    StepParticle(particle);
-    if (follow) {
-      const int32_t x = RoundCoordinate(static_cast<float>(particle.x));
-      const int32_t y = RoundCoordinate(static_cast<float>(particle.y));
-      if (x >= 0 && y >= 0 && static_cast<uint32_t>(x) < saverState.width &&
-          static_cast<uint32_t>(y) < saverState.height) {
-        snow[snowCount++] = PackPoint(x, y);
-      }
-    }
-  }
-  snowfall.snowCount = snowCount;
+  snowfall.snowCount =
+      StepParticles(snowfall, follow ? snowfall.points.get() + snowfall.movingCount : nullptr);
 }
 
 void SnowfallRun(Snowfall& snowfall) {
