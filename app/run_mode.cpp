@@ -27,6 +27,10 @@ uint32_t HandleFromNumber(double number) {
   return static_cast<uint32_t>(static_cast<int32_t>(std::nearbyint(number)));
 }
 
+void* HandleAsPointer(uint32_t handle) {
+  return reinterpret_cast<void*>(static_cast<intptr_t>(static_cast<int32_t>(handle)));
+}
+
 uint32_t ReadHostWindow() {
   int32_t length = StrLength(CommandText(-1), kDescriptorKind);
   return HandleFromNumber(StrToNumber(StrRight(CommandText(-1), length - 3)));

@@ -22,6 +22,12 @@ uint32_t ReadHostWindow();
 // give 0x80000000, the value the processor's integer store yields for them.
 uint32_t HandleFromNumber(double number);
 
+// A 32-bit handle as the platform's pointer-sized one, widened with its sign
+// as 64-bit Windows widens window handles: the same number names the same
+// window in the 32- and the 64-bit program, the reserved negative values
+// (-1, -3, ...) included.
+void* HandleAsPointer(uint32_t handle);
+
 // Configure mode shows the about box and ends the program. Otherwise sets the
 // preview flag when asked for, takes the desktop snapshot and starts the
 // window thread, then returns.

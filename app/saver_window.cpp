@@ -167,7 +167,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 uintptr_t WindowThread(uintptr_t) {
   SaverState& s = saverState;
-  s.parentWindow = reinterpret_cast<void*>(static_cast<uintptr_t>(ReadHostWindow()));
+  s.parentWindow = HandleAsPointer(ReadHostWindow());
   s.instance = GetModuleHandleA(nullptr);
   StrAssign(&s.className, kDescriptorKind, kClassName, sizeof kClassName, 0);
   if (!RegisterSaverClass()) {

@@ -150,7 +150,16 @@ bool ConsoleKeyPressed() {
   return pressed;
 }
 
-void FloatingPointSetExtended() { _controlfp(0, _MCW_RC | _MCW_PC); }
+// _controlfp sets the rounding of both units, but 64-bit Windows ignores its
+// precision field and starts every thread with a 53-bit x87 significand, so
+// the x87 word is also set directly: round to nearest, 64-bit significand.
+void FloatingPointSetExtended() {
+  _controlfp(0, _MCW_RC | _MCW_PC);
+  uint16_t word = 0;
+  __asm__ __volatile__("fnstcw %0" : "=m"(word));
+  word = static_cast<uint16_t>((word & ~0x0F00u) | 0x0300u);
+  __asm__ __volatile__("fldcw %0" : : "m"(word));
+}
 
 uint32_t FloatingPointControlWord() {
   uint16_t word = 0;

@@ -15,21 +15,28 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+POMARELO_ROOT="$root"
+source "$root/tools/common.sh"
 build="${POMARELO_BUILD_DIR:-$root/build/windows}"
 screen="${POMARELO_SCREEN:-1440x900x24}"
 seconds="${POMARELO_RUN_SECONDS:-5}"
 shot="${POMARELO_SHOT:-$build/pomarelo-screenshot.png}"
-# Bound on the wait for the first frame: Wine's first start in a new
-# prefix takes long, more so where the machine emulates 32-bit code.
+# Bound on the wait for the first frame: a 32-bit program starts slowly
+# where the machine emulates 32-bit code.
 start_bound="${POMARELO_START_BOUND:-1800}"
+export WINEPREFIX="${POMARELO_WINEPREFIX:-$HOME/.cache/pomarelo/wine}"
+export POMARELO_WINEPREFIX="$WINEPREFIX"
+export WINEDEBUG=-all
 
 "$root/tools/setup.sh"
-cmake --preset windows -S "$root" -B "$build" >/dev/null
+cd "$root"
+configure_preset windows "$build"
 cmake --build "$build" --target pomarelo -j2
 scr="$build/app/pomarelo.scr"
 [ -f "$scr" ] || { echo "run.sh: $scr was not built" >&2; exit 1; }
 
 if [ -n "${DISPLAY:-}" ]; then
+  wine_prefix_ready
   echo "Running the saver on $DISPLAY; a key, a mouse button or a mouse move ends it."
   exec "$root/tools/wine-run" "$scr" /s
 fi
@@ -44,22 +51,9 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-display=""
-for n in $(seq 70 120); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
-  if [ -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-done
-[ -n "$display" ] || { echo "run.sh: could not start Xvfb" >&2; exit 1; }
-export DISPLAY="$display"
+start_xvfb "$screen" || exit 1
 echo "No display: running the saver on Xvfb $DISPLAY ($screen)."
+wine_prefix_ready
 
 "$root/tools/wine-run" "$scr" /s &
 saver_pid=$!
@@ -92,15 +86,16 @@ until frame_up; do
     echo "run.sh: no frame after ${start_bound} s" >&2
     exit 1
   fi
-  sleep 1
+  sleep 0.5
 done
+# Let it snow for a while before the picture is taken.
 sleep "$seconds"
 mkdir -p "$(dirname "$shot")"
 import -window root "$shot"
 
 # End the saver the way a person would: with a key.
 xdotool key space || true
-for _ in $(seq 60); do
+for _ in $(seq 120); do
   kill -0 "$saver_pid" 2>/dev/null || break
   sleep 0.5
 done

@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libpng-dev
-  g++-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32 wine64 qemu-user-static xvfb xdotool x11-utils imagemagick python3
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  wine wine32 wine64 qemu-user-static xvfb xserver-xephyr xdotool x11-utils imagemagick python3
   libspng-dev libstb-dev liblodepng-dev
 )
 

@@ -143,4 +143,14 @@ TEST(HandleFromNumber, RoundsToNearestEvenAndGivesTheIndefiniteValueOutOfRange) 
   EXPECT_EQ(HandleFromNumber(std::nan("")), 0x80000000u);
 }
 
+TEST(HandleAsPointer, KeepsTheLow32BitsAndWidensWithTheSign) {
+  for (uint32_t handle : {0u, 1u, 0x00010066u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFDu, 0xFFFFFFFFu}) {
+    auto widened = reinterpret_cast<intptr_t>(HandleAsPointer(handle));
+    EXPECT_EQ(static_cast<uint32_t>(widened), handle);
+    EXPECT_EQ(widened, static_cast<intptr_t>(static_cast<int32_t>(handle)));
+  }
+  // "/p -3" is the message-only parent on either build.
+  EXPECT_EQ(reinterpret_cast<intptr_t>(HandleAsPointer(HandleFromNumber(-3.0))), intptr_t{-3});
+}
+
 }  // namespace

@@ -16,7 +16,10 @@ Scenarios (each starts the saver as few times as it can: under emulated
   bad-preview         /p without a usable window ends by itself
   bad-fullscreen      empty, overlong and out-of-range command lines
 and, more of the same kind: fullscreen-modifier-keys, fullscreen-other-buttons,
-fullscreen-move-y, bad-preview-more.
+fullscreen-move-y, bad-preview-more. The smoke scenario checks the three run
+modes with four Wine process starts, for machines where each start is slow:
+full-screen shows the saver and a key ends it, /c shows the about box, /p
+lives in a host and ends with it.
 
 The display comes from DISPLAY; only when it is unset does the script start
 an Xvfb of its own. Input goes in through xdotool (XTEST), screenshots come
@@ -40,15 +43,15 @@ import zlib
 SKIP = 77
 SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
 
-# Bounds in seconds. Wine may run under emulation on the test machines, so
-# start-up bounds are generous; "stays running" waits are short but long
-# enough for the saver to have reacted to input (it polls every 17 ms).
+# Bounds in seconds, reached only by a failure: every wait ends on the event
+# it waits for. Wine may run under emulation on the test machines, so
+# start-up bounds are generous. A check that the saver keeps running watches
+# it for a few seconds, long enough for it to have reacted to input (it
+# handles input as it arrives and repaints every 17 ms).
 START_BOUND = 1200.0 * SCALE
 END_BOUND = 120.0 * SCALE
-STILL_WAIT = 10.0 * SCALE
-# How long a preview is given to make its window before it is judged.
-PREVIEW_SETTLE = 240.0 * SCALE
-POLL = 3.0
+STILL_WAIT = 3.0 * SCALE
+POLL = 0.25
 
 ARGS = None
 FAILURES = []
@@ -325,13 +328,25 @@ def expect_end(p, what, bound=None):
 
 
 def expect_running(p, what):
-    time.sleep(STILL_WAIT)
-    return check(p.running(), "%s: the saver is still running" % what)
+    """Watches the saver for a few seconds; fails at once if it ends."""
+    rc = p.wait(STILL_WAIT)
+    return check(rc is None, "%s: the saver is still running (exit code %r)" % (what, rc))
 
 
-def check_frame(shot):
-    """The frame: blue field, the logo unscaled at the top-left, snow."""
-    lw, lh, logo = read_logo(ARGS.logo)
+LOGO = []
+
+
+def logo_rows():
+    if not LOGO:
+        LOGO.append(read_logo(ARGS.logo))
+    return LOGO[0]
+
+
+def frame_checks(shot):
+    """The frame: blue field, the logo unscaled at the top-left, snow.
+
+    Returns [(passed, what)] and a line that sums up what was counted."""
+    lw, lh, logo = logo_rows()
     w = min(shot.width, lw)
     h = min(shot.height, lh)
     clear = clear_blue = clear_white = solid = solid_match = 0
@@ -359,18 +374,49 @@ def check_frame(shot):
             p_ = shot.at(x, y)
             outside_blue += is_blue(p_)
             outside_white += is_white(p_)
-    log("logo area: %d clear (%d blue, %d white), %d solid (%d as in the logo); "
-        "outside: %d (%d blue, %d white)" % (clear, clear_blue, clear_white, solid, solid_match,
-                                              outside, outside_blue, outside_white))
-    check(clear_blue + clear_white >= 0.95 * clear,
-          "/s: the logo's transparent area shows the blue field and snow")
-    check(clear_blue >= 0.8 * clear, "/s: the backdrop is blue 0x0000FF")
-    check(solid > 0 and solid_match >= 0.85 * solid,
-          "/s: the logo's opaque pixels show at the top-left, unscaled")
-    check(clear_white + outside_white >= 50, "/s: white snow dots away from the logo")
+    summary = ("logo area: %d clear (%d blue, %d white), %d solid (%d as in the logo); "
+               "outside: %d (%d blue, %d white)" % (clear, clear_blue, clear_white, solid, solid_match,
+                                                    outside, outside_blue, outside_white))
+    checks = [
+        (clear_blue + clear_white >= 0.95 * clear,
+         "/s: the logo's transparent area shows the blue field and snow"),
+        (clear_blue >= 0.8 * clear, "/s: the backdrop is blue 0x0000FF"),
+        (solid > 0 and solid_match >= 0.85 * solid,
+         "/s: the logo's opaque pixels show at the top-left, unscaled"),
+        (clear_white + outside_white >= 50, "/s: white snow dots away from the logo"),
+    ]
     if outside:
-        check(outside_blue + outside_white >= 0.95 * outside, "/s: plain blue right of and below the logo")
-    return logo, w, h
+        checks.append((outside_blue + outside_white >= 0.95 * outside,
+                       "/s: plain blue right of and below the logo"))
+    return checks, summary
+
+
+def check_whole_frame(bound):
+    """Waits until a screenshot shows the whole frame, then reports the checks
+    of the last screenshot taken. Returns that screenshot."""
+    last = []
+
+    def complete():
+        shot = screenshot("frame")
+        last[:] = [shot, frame_checks(shot)]
+        return all(ok for ok, _ in last[1][0])
+    wait_until(complete, bound, "the whole frame")
+    shot, (checks, summary) = last
+    log(summary)
+    for ok, what in checks:
+        check(ok, what)
+    return shot
+
+
+def snow_moved(before, after):
+    """Sample points in the logo's clear area whose white dot came or went."""
+    lw, lh, logo = logo_rows()
+    moved = 0
+    for y in range(0, min(before.height, lh), 2):
+        for x in range(0, min(before.width, lw), 2):
+            if logo[y][4 * x + 3] == 0 and is_white(before.at(x, y)) != is_white(after.at(x, y)):
+                moved += 1
+    return moved
 
 
 def scenario_fullscreen_shows():
@@ -379,17 +425,11 @@ def scenario_fullscreen_shows():
     if not check(shot is not None, "/s: the frame appears within %.0f s" % START_BOUND):
         p.kill()
         return
-    time.sleep(2.0)
-    shot = screenshot("frame")
-    logo, w, h = check_frame(shot)
+    shot = check_whole_frame(60.0 * SCALE)
     # The snow moves: the white dots differ from one screenshot to the next.
-    later = screenshot("later")
-    moved = 0
-    for y in range(0, h, 2):
-        for x in range(0, w, 2):
-            if logo[y][4 * x + 3] == 0 and is_white(shot.at(x, y)) != is_white(later.at(x, y)):
-                moved += 1
-    check(moved >= 20, "/s: the snow moves between frames (%d sample points changed)" % moved)
+    moved = wait_until(lambda: max(0, snow_moved(shot, screenshot("later")) - 19), 60.0 * SCALE,
+                       "the snow to move")
+    check(moved is not None, "/s: the snow moves between frames")
     # A "move" to where the cursor already is, and the wheel, change nothing;
     # a move by one pixel ends the saver.
     here = pointer()
@@ -495,19 +535,24 @@ def close_host_and_expect_end(host, p):
     expect_end(p, "/p after the host window was destroyed")
 
 
-def scenario_preview():
-    started = start_preview()
-    if started is None:
-        return
-    host, p, (cx, cy, cw, ch) = started
-    # A preview that finds no host to live in, or whose window can't be made,
-    # ends by itself; still running after its start-up, it has its window.
-    time.sleep(PREVIEW_SETTLE)
-    if not check(p.running(), "/p: the saver keeps running inside its host"):
-        return
-    # The host reports the windows put inside it: the saver's, visible, a
-    # child, from the saver's process, covering the whole client area.
-    line = read_line(host, 30.0 * SCALE)
+def host_report(host, p):
+    """The host's line about the first window put inside it, or None once the
+    saver has ended or the bound has passed."""
+    deadline = time.monotonic() + START_BOUND
+    while time.monotonic() < deadline:
+        line = read_line(host, 1.0)
+        if line is not None:
+            return line
+        if not p.running() or not host.running():
+            return read_line(host, 1.0)
+    return None
+
+
+def check_preview_window(host, p, area):
+    """The host reports the windows put inside it: the saver's, visible, a
+    child, from the saver's process, covering the whole client area."""
+    cx, cy, cw, ch = area
+    line = host_report(host, p)
     log("host reports: %r" % (line,))
     fields = line.split() if line else []
     if check(len(fields) == 8 and fields[0] == "child", "/p: a window appears inside the host"):
@@ -520,6 +565,16 @@ def scenario_preview():
         check(left == cx and top == cy and right - left >= cw and bottom - top >= ch,
               "/p: the window inside the host covers its client area (%d, %d)-(%d, %d)"
               % (left, top, right, bottom))
+    return check(p.running(), "/p: the saver keeps running inside its host")
+
+
+def scenario_preview():
+    started = start_preview()
+    if started is None:
+        return
+    host, p, (cx, cy, cw, ch) = started
+    if not check_preview_window(host, p, (cx, cy, cw, ch)):
+        return
     shot = screenshot("screen-in-preview")
     check(blue_fraction(shot, 0, 0, shot.width, max(0, cy - 20)) < 0.2,
           "/p: the rest of the screen is not covered by the saver")
@@ -586,7 +641,36 @@ def dark_columns(shot, x0, x1, y0, y1):
     return cols
 
 
-def scenario_configure():
+def about_box_checks(box):
+    """[(passed, what)] for the about box's picture in a fresh screenshot."""
+    geo = xdotool("getwindowgeometry", "--shell", box) or ""
+    g = dict(line.split("=", 1) for line in geo.splitlines() if "=" in line)
+    x, y, w, h = (int(g.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    checks = [(w > 100 and h > 60, "/c: the about box has a plausible size (%d x %d at %d, %d)"
+               % (w, h, x, y))]
+    if not checks[0][0]:
+        return checks
+    shot = screenshot("about")
+    # The client area is 62 dialog units high; the text lines sit at 5, 15
+    # and 25 units, the button at 40 to 54. The window may include a caption
+    # bar above the client area, so look from the bottom up.
+    unit = h / 62.0 if h < 200 else None
+    client_top = y + h - int(round(62 * (unit or (h / 80.0))))
+    unit = unit or (h / 80.0)
+    for n, top in enumerate((5, 15, 25)):
+        cols = dark_columns(shot, x, x + w, client_top + int(top * unit), client_top + int((top + 8) * unit))
+        ok = len(cols) >= 5
+        if ok:
+            centre = (min(cols) + max(cols)) / 2.0
+            ok = abs(centre - (x + w / 2.0)) < w * 0.15
+        checks.append((ok, "/c: line %d shows centred text" % (n + 1)))
+    button_rows = dark_columns(shot, x + int(w * 0.30), x + int(w * 0.70),
+                               client_top + int(40 * unit), client_top + int(54 * unit))
+    checks.append((len(button_rows) >= 3, "/c: the OK button shows below the text"))
+    return checks
+
+
+def scenario_configure(escape_too=True):
     caption = "^Pomarelo - ScreenSaver$"
     p = saver(["/c"], "configure")
     box = wait_until(lambda: find_windows(caption) or (not p.running() and ["ended"]), START_BOUND,
@@ -595,38 +679,44 @@ def scenario_configure():
         p.kill()
         return
     check(not find_windows("^SCREENSAVER$"), "/c: no saver window is created")
-    time.sleep(2.0)
-    geo = xdotool("getwindowgeometry", "--shell", box[0]) or ""
-    g = dict(line.split("=", 1) for line in geo.splitlines() if "=" in line)
-    x, y, w, h = (int(g.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-    log("about box at (%d, %d), %d x %d" % (x, y, w, h))
-    shot = screenshot("about")
-    if check(w > 100 and h > 60, "/c: the about box has a plausible size"):
-        # The client area is 62 dialog units high; the text lines sit at 5,
-        # 15 and 25 units, the button at 40 to 54. The window may include a
-        # caption bar above the client area, so look from the bottom up.
-        unit = h / 62.0 if h < 200 else None
-        client_top = y + h - int(round(62 * (unit or (h / 80.0))))
-        unit = unit or (h / 80.0)
-        for n, top in enumerate((5, 15, 25)):
-            cols = dark_columns(shot, x, x + w, client_top + int(top * unit), client_top + int((top + 8) * unit))
-            ok = len(cols) >= 5
-            if ok:
-                centre = (min(cols) + max(cols)) / 2.0
-                ok = abs(centre - (x + w / 2.0)) < w * 0.15
-            check(ok, "/c: line %d shows centred text" % (n + 1))
-        button_rows = dark_columns(shot, x + int(w * 0.30), x + int(w * 0.70),
-                                   client_top + int(40 * unit), client_top + int(54 * unit))
-        check(len(button_rows) >= 3, "/c: the OK button shows below the text")
-    focus(caption)
-    xdotool("key", "Escape")
-    if expect_running(p, "/c after Escape"):
-        check(bool(find_windows(caption)), "/c: the about box is still open after Escape")
+    # The box is up; its text and button are drawn a moment later.
+    last = []
+
+    def drawn():
+        last[:] = about_box_checks(box[0])
+        return all(ok for ok, _ in last)
+    wait_until(drawn, 60.0 * SCALE, "the about box's text and button")
+    for ok, what in last:
+        check(ok, what)
+    if escape_too:
+        focus(caption)
+        xdotool("key", "Escape")
+        if expect_running(p, "/c after Escape"):
+            check(bool(find_windows(caption)), "/c: the about box is still open after Escape")
     focus(caption)
     xdotool("key", "Return")
     rc = p.wait(END_BOUND)
     check(rc == 0, "/c: Enter closes the about box and the program ends with exit code 0 (got %r)" % rc)
     check(not find_windows(caption), "/c: the about box is gone")
+
+
+def scenario_smoke():
+    """The three run modes with four Wine process starts."""
+    xdotool("mousemove", 200, 150)
+    p, shot = start_fullscreen(["/s"], "smoke")
+    if check(shot is not None, "/s: the frame appears within %.0f s" % START_BOUND):
+        check_whole_frame(60.0 * SCALE)
+        focus("^SCREENSAVER$")
+        xdotool("key", "a")
+        expect_end(p, "/s then key a")
+    else:
+        p.kill()
+    scenario_configure(escape_too=False)
+    started = start_preview()
+    if started is not None:
+        host, p, area = started
+        if check_preview_window(host, p, area):
+            close_host_and_expect_end(host, p)
 
 
 def bad_previews(cases):
@@ -689,6 +779,7 @@ SCENARIOS = {
     "fullscreen-other-buttons": scenario_fullscreen_other_buttons,
     "fullscreen-move-y": scenario_fullscreen_move_y,
     "bad-preview-more": scenario_bad_preview_more,
+    "smoke": scenario_smoke,
 }
 
 

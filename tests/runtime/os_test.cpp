@@ -92,7 +92,7 @@ TEST(OsLayer, SemaphoreCountsUpToItsMaximumOnly) {
   Waiter waiter{semaphore};
   void* thread = os::ThreadCreate(WaitTwice, &waiter);
   ASSERT_NE(thread, nullptr);
-  for (int i = 0; i < 200 && waiter.passed.load() < 1; ++i) os::SleepMilliseconds(1);
+  for (int i = 0; i < 10000 && waiter.passed.load() < 1; ++i) os::SleepMilliseconds(1);
   os::SleepMilliseconds(30);
   EXPECT_EQ(waiter.passed.load(), 1) << "only two tokens were ever held";
   os::SemaphoreRelease(semaphore);
