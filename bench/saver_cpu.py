@@ -67,14 +67,14 @@ def process_environment(pid):
     return dict(e.decode(errors="replace").split("=", 1) for e in entries if b"=" in e)
 
 
-def processes_named(name):
+def processes_named(matches):
     found = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
             continue
         try:
             with open(f"/proc/{entry}/comm") as f:
-                if f.read().strip() == name:
+                if matches(f.read().strip()):
                     found.append(int(entry))
         except OSError:
             pass
@@ -82,13 +82,14 @@ def processes_named(name):
 
 
 def wineservers_of(prefix):
-    return [pid for pid in processes_named("wineserver")
+    # Named wineserver, or wineserver64 for the 64-bit one.
+    return [pid for pid in processes_named(lambda name: name.startswith("wineserver"))
             if process_environment(pid).get("WINEPREFIX") == prefix]
 
 
 def saver_process(saver_name, display):
     # The kernel keeps 15 characters of a name.
-    for pid in processes_named(saver_name[:15]):
+    for pid in processes_named(lambda name: name == saver_name[:15]):
         if process_environment(pid).get("DISPLAY") == f":{display}":
             return pid
     return None
@@ -176,19 +177,21 @@ def main():
         measure(pid, arguments.interval)
     finally:
         if wine is not None:
-            # Any key ends the saver; whatever is left of its session goes after.
+            # Any key ends the saver.
             subprocess.run(["xdotool", "key", "space"], env=environment, capture_output=True)
             try:
                 wine.wait(timeout=20)
             except subprocess.TimeoutExpired:
                 pass
+        if not servers_before and wineservers_of(prefix):
+            server = WINESERVER if os.path.exists(WINESERVER) else "wineserver"
+            subprocess.run([server, "-k"], env=environment, capture_output=True, timeout=60)
+        if wine is not None:
+            # Whatever is left of the session the saver was started in.
             try:
                 os.killpg(wine.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        if not servers_before and wineservers_of(prefix):
-            server = WINESERVER if os.path.exists(WINESERVER) else "wineserver"
-            subprocess.run([server, "-k"], env=environment, capture_output=True)
         xvfb.terminate()
         xvfb.wait(timeout=20)
 
