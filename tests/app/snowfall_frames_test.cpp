@@ -177,7 +177,7 @@ TEST_F(SideBySide, TheRealLogo) {
   Image logo = RealLogo();
   ASSERT_NE(logo, nullptr);
   if (kSlowBuild) {
-    // Its soft top-left corner, smaller and larger.
+    // The logo's top-left part only, on a smaller desktop.
     ExpectAllButTheFirstPartial(RunBothWays(481, 301, logo.get(), 10));
     return;
   }
