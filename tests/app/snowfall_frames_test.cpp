@@ -22,8 +22,10 @@ struct RuntimeUp {
   RuntimeUp() { RuntimeInit(); }
 } runtimeUp;
 
-// Sanitizer builds run several times slower; the frame count stays, the
-// screens for the real logo shrink.
+// Sanitizer builds run many times slower, above all the 10001 pixel sets of
+// every frame: the frame count stays, but they run only a partly transparent
+// logo on a desktop of its size and the real logo on a small one, and leave
+// the rest to the plain build.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSlowBuild = true;
 #else
@@ -134,9 +136,10 @@ class SideBySide : public ::testing::Test {
 TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddWidths) {
   Image logo = RandomLogo(97, 61, 1);
   ASSERT_NE(logo, nullptr);
-  const uint32_t sizes[][2] = {{95, 59}, {97, 61}, {131, 83}, {333, 211}};
+  const uint32_t sizes[][2] = {{97, 61}, {95, 59}, {131, 83}, {333, 211}};
   uint32_t seed = 100;
   for (const auto& size : sizes) {
+    if (kSlowBuild && &size != &sizes[0]) break;
     SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
     // All but the first frame, which always puts the whole backdrop.
     ExpectAllButTheFirstPartial(RunBothWays(size[0], size[1], logo.get(), ++seed));
@@ -145,6 +148,7 @@ TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddW
 }
 
 TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
   // Backdrop alphas between 191 and 254: the slowest the composition makes.
   Image logo = RandomLogo(151, 99, 2, {0, 96, 128, 160, 200, 250, 255});
   ASSERT_NE(logo, nullptr);
@@ -152,10 +156,12 @@ TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
 }
 
 TEST_F(SideBySide, WithoutALogo) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
   ExpectAllButTheFirstPartial(RunBothWays(203, 117, nullptr, 8));
 }
 
 TEST_F(SideBySide, TooManyMovingPixelsToFollowFallsBackToWholePutsAndReturns) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
   // Room for one frame's particles and a few thousand pixels more. The
   // first frames leave the whole logo moving; later on the particles that
   // land on it leave about as many moving as there is room for.
@@ -178,7 +184,7 @@ TEST_F(SideBySide, TheRealLogo) {
   ASSERT_NE(logo, nullptr);
   if (kSlowBuild) {
     // The logo's top-left part only, on a smaller desktop.
-    ExpectAllButTheFirstPartial(RunBothWays(481, 301, logo.get(), 10));
+    ExpectAllButTheFirstPartial(RunBothWays(301, 181, logo.get(), 10));
     return;
   }
   const uint32_t sizes[][2] = {{1439, 899}, {1441, 901}};
