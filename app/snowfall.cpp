@@ -74,6 +74,60 @@ ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
   return backdrop;
 }
 
+// The backdrop put of a frame. Every frame pixel outside `points` is known to
+// be where one more put leaves it, so the put is needed at the listed pixels
+// alone. A pixel a particle set holds the particle colour unless the moving
+// pixels' put has already blended it: the put over that colour blends each
+// such pixel exactly once, however many particles set it.
+void PutBackdrop(Snowfall& snowfall) {
+  if (!snowfall.wholePutDue) {
+    uint32_t* points = snowfall.points.get();
+    const int32_t moving =
+        AlphaPutPoints(nullptr, snowfall.backdrop, points, snowfall.movingCount, points);
+    const int32_t movingSnow =
+        AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
+                           points + snowfall.movingCount, snowfall.snowCount, points + moving);
+    if (moving >= 0 && movingSnow >= 0) {
+      snowfall.movingCount = moving + movingSnow;
+      snowfall.snowCount = 0;
+      // The next frame's particles must fit behind the moving pixels.
+      snowfall.wholePutDue = snowfall.movingCount > snowfall.pointCapacity - kParticleCount;
+      return;
+    }
+    // The backdrop could not be put: nothing is known about the frame.
+    snowfall.wholePutDue = true;
+    return;
+  }
+  PutWholeImage(nullptr, snowfall.backdrop);
+  snowfall.snowCount = 0;
+  snowfall.movingCount = 0;
+  if (!snowfall.points) return;
+  const int32_t moving = AlphaPutChangingPoints(
+      nullptr, snowfall.backdrop, snowfall.points.get(), snowfall.pointCapacity - kParticleCount);
+  snowfall.wholePutDue = moving < 0;
+  if (moving >= 0) snowfall.movingCount = moving;
+}
+
+// Steps every particle in index order. With `snow`, the pixel each one set
+// is listed there (PackPoint); returns how many were listed.
+int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
+  const ArrayDescriptor<1>& particles = snowfall.particles;
+  const int32_t last = UpperBound(particles, 0);
+  int32_t listed = 0;
+  for (int32_t i = LowerBound(particles, 0); i <= last; ++i) {
+    Particle& particle = snowfall.storage[i];
+    StepParticle(particle);
+    if (!snow) continue;
+    const int32_t x = RoundCoordinate(static_cast<float>(particle.x));
+    const int32_t y = RoundCoordinate(static_cast<float>(particle.y));
+    if (x >= 0 && y >= 0 && static_cast<uint32_t>(x) < saverState.width &&
+        static_cast<uint32_t>(y) < saverState.height) {
+      snow[listed++] = PackPoint(x, y);
+    }
+  }
+  return listed;
+}
+
 }  // namespace
 
 void PlaceParticle(Particle& particle, const double (&r)[kDrawsPerParticle], double width,
@@ -97,7 +151,7 @@ void StepParticle(Particle& particle) {
            kAbsolutePoint, 0);
 }
 
-void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo) {
+void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels) {
   DescribeParticles(snowfall);
   const ArrayDescriptor<1>& particles = snowfall.particles;
   for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
@@ -106,15 +160,29 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo) {
     PlaceParticle(snowfall.storage[i], draws, DesktopWidth(), DesktopHeight());
   }
   snowfall.backdrop = ComposeBackdrop(logo);
+  // Room for at least one frame's particles besides the moving pixels, or
+  // none at all: then every frame puts the whole backdrop.
+  const size_t room = trackedPixels > kParticleCount ? static_cast<size_t>(trackedPixels) : 0;
+  snowfall.points.reset(room ? static_cast<uint32_t*>(std::malloc(room * sizeof(uint32_t)))
+                             : nullptr);
+  snowfall.pointCapacity = snowfall.points ? static_cast<int32_t>(room) : 0;
+  snowfall.movingCount = 0;
+  snowfall.snowCount = 0;
+  snowfall.wholePutDue = true;
+}
+
+void SnowfallWholeFrame(Snowfall& snowfall) {
+  // Blended by the backdrop's own alpha onto the previous frame, not copied.
+  PutWholeImage(nullptr, snowfall.backdrop);
+  snowfall.wholePutDue = true;
+  StepParticles(snowfall, nullptr);
 }
 
 void SnowfallFrame(Snowfall& snowfall) {
-  // Blended by the backdrop's own alpha onto the previous frame, not copied.
-  PutWholeImage(nullptr, snowfall.backdrop);
-  const ArrayDescriptor<1>& particles = snowfall.particles;
-  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
-    StepParticle(snowfall.storage[i]);
-  }
+  PutBackdrop(snowfall);
+  const bool follow = !snowfall.wholePutDue;
+  snowfall.snowCount =
+      StepParticles(snowfall, follow ? snowfall.points.get() + snowfall.movingCount : nullptr);
 }
 
 void SnowfallRun(Snowfall& snowfall) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 
 #include "raster/image_header.h"
 #include "runtime/strings.h"
@@ -22,12 +24,31 @@ constexpr int32_t kParticleCount = 10001;
 constexpr uint32_t kBackdropColour = 0xFF0000FFu;  // opaque blue
 constexpr uint32_t kParticleColour = 0xFFFFFFFFu;  // opaque white
 
+struct FreeBlock {
+  void operator()(void* block) const { std::free(block); }
+};
+
+// How many frame pixels a snowfall can follow from frame to frame: the last
+// frame's particles and the pixels still moving toward the backdrop. When
+// more are moving, frames put the whole backdrop until few enough are.
+constexpr int32_t kTrackedPixels = 16 * kParticleCount;
+
 // Everything the animation keeps between frames. The particles are described
 // by an ArrayDescriptor whose bounds drive both particle loops.
 struct Snowfall {
   Particle storage[kParticleCount];
   ArrayDescriptor<1> particles;
   ImageBuffer* backdrop = nullptr;
+
+  // After its first frame only a few pixels differ from what one more put of
+  // the backdrop would leave; a frame puts the backdrop at those alone.
+  // `points` (PackPoint) holds first the pixels still moving toward the
+  // backdrop, then the ones the last frame's particles set.
+  std::unique_ptr<uint32_t[], FreeBlock> points;
+  int32_t pointCapacity = 0;
+  int32_t movingCount = 0;
+  int32_t snowCount = 0;
+  bool wholePutDue = true;  // nothing is known about the frame's pixels
 };
 
 constexpr int32_t kDrawsPerParticle = 8;
@@ -47,11 +68,20 @@ void StepParticle(Particle& particle);
 // Describes the storage, places every particle from the runtime's random
 // numbers (eight draws each, in index order) and composes the backdrop once:
 // the desktop-sized blue field with the logo (may be null) blended on top.
-void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo);
+// trackedPixels bounds the frame pixels followed between frames (memory is
+// taken for them here, once).
+void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo,
+                   int32_t trackedPixels = kTrackedPixels);
 
 // One frame without the sleep: the backdrop blended onto the FrameBuffer,
-// then every particle stepped in index order. Allocates nothing.
+// then every particle stepped in index order. The FrameBuffer ends as the
+// whole put would leave it, but after the first frame the backdrop is put
+// only where that changes pixels. Allocates nothing.
 void SnowfallFrame(Snowfall& snowfall);
+
+// The same frame with the whole backdrop put; the next SnowfallFrame puts
+// the whole backdrop again.
+void SnowfallWholeFrame(Snowfall& snowfall);
 
 // Frames with a 1 ms sleep each until the quit flag is 1. The flag is read
 // once per frame, before the frame, so a frame under way always finishes.

@@ -37,11 +37,7 @@ void ReinitialiseContext(DrawContext* context, const ScreenMode* mode) {
 
 }  // namespace
 
-DrawContext* GetDrawContext() {
-  auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
-  if (!context) return nullptr;
-  const ScreenMode* mode = CurrentScreenMode();
-  if (!mode || context->modeId == mode->id) return context;
+DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode) {
   ReinitialiseContext(context, mode);
   if (!context->rows) {
     context->modeId = 0;  // try again on the next call
@@ -50,7 +46,7 @@ DrawContext* GetDrawContext() {
   return context;
 }
 
-bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
+bool SelectNewTarget(DrawContext* context, const ImageBuffer* image) {
   const ScreenMode* mode = CurrentScreenMode();
   if (!mode) return false;
 

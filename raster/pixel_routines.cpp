@@ -44,21 +44,19 @@ constexpr PixelRoutines kRoutines[4] = {
 
 }  // namespace
 
-void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
-  // Blending pixel routines exist only for modes set with alpha primitives,
-  // which the off-screen driver never has; the colour does not change the
-  // choice here.
-  (void)colour;
+void ChoosePixelRoutines(DrawContext* context) {
   int32_t index = context->targetBytesPerPixel - 1;
   if (index < 0 || index > 3 || !kRoutines[index].put) index = 3;
   context->putPixel = kRoutines[index].put;
   context->getPixel = kRoutines[index].get;
   context->fillSpan = kRoutines[index].fill;
+  context->routinesBytesPerPixel = context->targetBytesPerPixel;
 
   // The flag says a faster path is in use; keep it true to the choice made
   // at start-up without writing the shared word when nothing changes.
   ScreenMode* mode = CurrentScreenMode();
-  if (mode && ActiveBlendIsSimd() && !(mode->flags.load(std::memory_order_relaxed) & kSimdAvailable)) {
+  if (mode && !(mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
+      ActiveBlendIsSimd()) {
     mode->flags.fetch_or(kSimdAvailable, std::memory_order_relaxed);
   }
 }

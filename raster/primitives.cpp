@@ -175,16 +175,22 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground) {
   DrawContext* context = GetDrawContext();
-  if (!context || !CurrentScreenMode()) return;
+  ScreenMode* mode = CurrentScreenMode();
+  if (!context || !mode) return;
   if (!SelectTarget(context, target)) return;
   colour = ColourFor(context, colour, flags, useBackground != 0);
   SelectPixelRoutines(context, colour);
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
   const PixelPoint point = TransformPoint(context, x, y);
   if (!Inside(ClipOf(context), point.x, point.y)) return;
+  // Both lock steps are atomic operations that wait for everything before
+  // them; the row mark is found before the lock, so that only the two
+  // stores lie between them.
+  std::atomic<uint8_t>* rowMark = OnFrameBuffer(context, mode) ? &mode->dirtyLines[point.y] : nullptr;
   BeginDraw();
   context->putPixel(context, point.x, point.y, colour);
-  EndDraw(context, point.y, 1);
+  if (rowMark) rowMark->store(1, std::memory_order_relaxed);
+  EndDraw(context, 0, 0);  // the unlock half: the row is marked
 }
 
 void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,

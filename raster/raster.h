@@ -92,6 +92,34 @@ void AlphaPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_
               int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
               void* customRoutine, intptr_t parameter);
 
+// ---- a repeated alpha put, redone only where it changes something ----------
+// Putting the same source in alpha mode at the same place again and again
+// brings every target pixel to a value that one more put leaves alone. A
+// caller that repeats the put of a source with its top-left pixel on the
+// target's can redo it only at the pixels where it still changes something,
+// with the same result as the whole put. A point names a target pixel as
+// (y << 16) | x; points outside the source or the clip rectangle are skipped.
+
+constexpr uint32_t PackPoint(int32_t x, int32_t y) {
+  return (static_cast<uint32_t>(y) << 16) | static_cast<uint32_t>(x);
+}
+
+// The put at the listed points only, each pixel blended once. The points
+// whose pixel one more put would still change are written, in list order,
+// to stillChanging (which may be points itself); returns how many. The lock
+// is taken and released around the writes as PutImage does. -1 with error
+// number 1 where PutImage fails.
+int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uint32_t* points,
+                       int32_t count, uint32_t* stillChanging);
+// The same at the listed points whose pixel holds `colour`; the others are
+// left out, so a point listed twice is blended only the first time.
+int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
+                           const uint32_t* points, int32_t count, uint32_t* stillChanging);
+// Every point where a put would change the target now, in row order; -1
+// when there are more than `capacity` (or where PutImage fails). Only reads.
+int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,
+                               int32_t capacity);
+
 // Frees the calling thread's drawing context. A thread that has drawn or
 // addressed the screen calls it before it ends (its next call would make a
 // fresh context).
@@ -175,8 +203,12 @@ struct ScreenMode {
   std::atomic<uint32_t> flags;
 };
 
-// The current mode, null while none is set.
-ScreenMode* CurrentScreenMode();
+// The current mode, null while none is set. Every primitive asks for it
+// several times, so the question is answered inline.
+extern std::atomic<ScreenMode*> g_currentScreenMode;
+inline ScreenMode* CurrentScreenMode() {
+  return g_currentScreenMode.load(std::memory_order_acquire);
+}
 
 struct DrawContext;
 using PutPixelRoutine = void (*)(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
@@ -222,32 +254,29 @@ struct DrawContext {
   // comes back for another image is never drawn through a stale row table.
   int32_t targetWidth;
   int32_t targetHeight;
+  // The pixel size the routines above were chosen for (0: none yet).
+  int32_t routinesBytesPerPixel;
 };
 
-// The calling thread's context, brought up to date with the current mode.
-// Null only when memory for it cannot be obtained.
-DrawContext* GetDrawContext();
-// False (context unchanged) when the image's header is unreadable or the
-// row table cannot grow.
-bool SelectTarget(DrawContext* context, const ImageBuffer* image);
-void SelectPixelRoutines(DrawContext* context, uint32_t colour);
-void BeginDraw();
-void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount);
-// The first half of EndDraw alone: marks rows when the target is the frame buffer.
-void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCount);
-
-uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour);
-void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
-                   float* y2);
+// Defined inline in raster/draw_steps.h:
+// - GetDrawContext(): the calling thread's context, brought up to date with
+//   the current mode. Null only when memory for it cannot be obtained.
+// - SelectTarget(context, image): false (context unchanged) when the
+//   image's header is unreadable or the row table cannot grow.
+// - SelectPixelRoutines(context, colour).
+// - BeginDraw(), EndDraw(context, firstRow, rowCount), and MarkRowsDrawn
+//   (the first half of EndDraw alone: marks rows when the target is the
+//   frame buffer).
+// - ConvertColour(bytesPerPixel, colour), ApplyRelative(context, flags,
+//   x1, y1, x2, y2), TransformPoint(context, x, y).
+// - RoundCoordinate(v): one coordinate rounded, halves away from zero.
+//   Values beyond +-kCoordinateLimit (and NaN, taken as far negative) are
+//   clamped there: outside any target, since no target is larger than
+//   kMaxImageSide.
 struct PixelPoint {
   int32_t x;
   int32_t y;
 };
-PixelPoint TransformPoint(const DrawContext* context, float x, float y);
-// Rounds one coordinate, halves away from zero. Values beyond
-// +-kCoordinateLimit (and NaN, taken as far negative) are clamped there:
-// outside any target, since no target is larger than kMaxImageSide.
-int32_t RoundCoordinate(float v);
 constexpr int32_t kCoordinateLimit = 1 << 30;
 constexpr int32_t kMaxImageSide = 1 << 28;
 
@@ -290,3 +319,5 @@ bool RasterTakeKey();
 // RuntimeOtherThreadsRunning()). While other threads may still draw, only
 // the hooks are cleared and the mode's memory is left alone.
 void RasterProgramEnd(bool otherThreadsRunning);
+
+#include "raster/draw_steps.h"

@@ -20,7 +20,6 @@ constexpr int32_t kModeFlagAlphaPrimitives = 0x40;
 constexpr int32_t kModeFlagHighColour = 0x2;
 constexpr int32_t kMaxScreenSide = 0xFFFF;  // ModeInfo holds 16-bit sizes
 
-std::atomic<ScreenMode*> g_mode{nullptr};
 int32_t g_nextModeId = 1;
 bool g_exitHandlerRegistered = false;
 
@@ -71,10 +70,10 @@ void FreeMode(ScreenMode* mode) {
 }
 
 void TearDownCurrentMode() {
-  ScreenMode* mode = g_mode.load(std::memory_order_acquire);
+  ScreenMode* mode = g_currentScreenMode.load(std::memory_order_acquire);
   if (!mode) return;
   if (mode->driver && mode->driver->exit) mode->driver->exit(mode);
-  g_mode.store(nullptr, std::memory_order_release);
+  g_currentScreenMode.store(nullptr, std::memory_order_release);
   FreeMode(mode);
 }
 
@@ -197,7 +196,7 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
     return;
   }
 
-  g_mode.store(mode, std::memory_order_release);
+  g_currentScreenMode.store(mode, std::memory_order_release);
 
   DrawContext* context = GetDrawContext();
   if (!context) {
@@ -219,7 +218,7 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
 const ScreenDriver kNullDriver = {"Null", nullptr, nullptr, NullDriverLock, NullDriverUnlock,
                                   nullptr};
 
-ScreenMode* CurrentScreenMode() { return g_mode.load(std::memory_order_acquire); }
+std::atomic<ScreenMode*> g_currentScreenMode{nullptr};
 
 void SetScreenMode(int32_t width, int32_t height, int32_t depth, int32_t pageCount,
                    int32_t flags, int32_t refreshRate) {

@@ -355,6 +355,7 @@ TEST_F(SnowfallTest, FramesNeedNoMemoryFromTheRasterLibrary) {
   // ...draw exactly what three ordinary frames draw.
   std::memcpy(Frame(), start.data(), start.size() * 4);
   std::copy(particles.begin(), particles.end(), snowfall->storage);
+  snowfall->wholePutDue = true;  // the frame was changed behind its back
   for (int i = 0; i < 3; ++i) SnowfallFrame(*snowfall);
   EXPECT_EQ(starved, FrameCopy());
   EXPECT_NE(starved, start);

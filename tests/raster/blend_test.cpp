@@ -54,6 +54,26 @@ TEST(AlphaBlendReferenceTest, EqualsTheUnsignedFormOnEveryTriple) {
   }
 }
 
+// The one-pixel form used where pixels are blended one by one.
+TEST(AlphaBlendPixelTest, MatchesTheReferenceOnEveryChannelTriple) {
+  std::vector<uint32_t> source(65536), destination(65536);
+  for (uint32_t a = 0; a < 256; ++a) {
+    for (uint32_t i = 0; i < 65536; ++i) {
+      const uint32_t s = i & 0xFF, d = i >> 8;
+      // Each channel its own pair: s and d, swapped, and mixed with a.
+      source[i] = (a << 24) | (s << 16) | (d << 8) | (s ^ a);
+      destination[i] = (d << 24) | (d << 16) | (s << 8) | (d ^ a);
+    }
+    std::vector<uint32_t> expected = destination;
+    AlphaBlend32(reinterpret_cast<const uint8_t*>(source.data()),
+                 reinterpret_cast<uint8_t*>(expected.data()), 65536, 1, 0, 0, -1, nullptr, 0);
+    for (uint32_t i = 0; i < 65536; ++i) {
+      ASSERT_EQ(AlphaBlendPixel(source[i], destination[i]), expected[i])
+          << std::hex << source[i] << " over " << destination[i];
+    }
+  }
+}
+
 class FasterBlendTest : public ::testing::TestWithParam<BlendKernel> {
  protected:
   void SetUp() override {

@@ -1,0 +1,200 @@
+#!/usr/bin/env python3
+"""The running saver's CPU share: the saver full-screen under Wine on an Xvfb
+of a given size, its CPU time and each thread's read from /proc over a fixed
+interval after a warm-up, printed as shares of one core.
+
+    bench/saver_cpu.py build/windows64/app/pomarelo64.scr 1920 1080
+
+The Wine prefix comes from POMARELO_WINEPREFIX (default
+~/.cache/pomarelo/wineprefix64). The script starts its own Xvfb on a free
+display, waits for the saver's window and for a mostly blue screen (the first
+frame), and ends the saver, the Xvfb and the wineserver it started.
+"""
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import time
+
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("saver", help="path of the .scr")
+    parser.add_argument("width", type=int)
+    parser.add_argument("height", type=int)
+    parser.add_argument("--warm-up", type=float, default=5.0, help="seconds before measuring")
+    parser.add_argument("--interval", type=float, default=10.0, help="seconds measured")
+    parser.add_argument("--start-bound", type=float, default=600.0,
+                        help="seconds allowed for the first frame (a new prefix takes long)")
+    return parser.parse_args()
+
+
+def pe_is_64_bit(path):
+    with open(path, "rb") as f:
+        header = f.read(4096)
+    offset = int.from_bytes(header[60:64], "little")
+    return header[offset + 4:offset + 6] == b"\x64\x86"
+
+
+def free_display():
+    for number in range(70, 200):
+        if not os.path.exists(f"/tmp/.X{number}-lock") and \
+                not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            return number
+    sys.exit("no free X display number")
+
+
+def wait_for(condition, bound, what):
+    deadline = time.monotonic() + bound
+    while time.monotonic() < deadline:
+        if condition():
+            return
+        time.sleep(0.2)
+    raise TimeoutError(f"{what} did not happen within {bound:.0f} s")
+
+
+def process_environment(pid):
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as f:
+            entries = f.read().split(b"\0")
+    except OSError:
+        return {}
+    return dict(e.decode(errors="replace").split("=", 1) for e in entries if b"=" in e)
+
+
+def processes_named(matches):
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/comm") as f:
+                if matches(f.read().strip()):
+                    found.append(int(entry))
+        except OSError:
+            pass
+    return found
+
+
+def wineservers_of(prefix):
+    # Named wineserver, or wineserver64 for the 64-bit one.
+    return [pid for pid in processes_named(lambda name: name.startswith("wineserver"))
+            if process_environment(pid).get("WINEPREFIX") == prefix]
+
+
+def saver_process(saver_name, display):
+    # The kernel keeps 15 characters of a name.
+    for pid in processes_named(lambda name: name == saver_name[:15]):
+        if process_environment(pid).get("DISPLAY") == f":{display}":
+            return pid
+    return None
+
+
+def screen_is_mostly_blue(display, environment):
+    # A 64 x 36 thumbnail of the root window, as raw RGB bytes.
+    shot = subprocess.run(["import", "-display", f":{display}", "-window", "root",
+                           "-resize", "64x36!", "-depth", "8", "rgb:-"],
+                          env=environment, capture_output=True, timeout=60)
+    pixels = shot.stdout
+    if shot.returncode != 0 or len(pixels) < 3:
+        return False
+    blue = sum(1 for i in range(0, len(pixels) - 2, 3)
+               if pixels[i + 2] > 150 and pixels[i] < 100 and pixels[i + 1] < 100)
+    return blue > 0.5 * len(pixels) / 3
+
+
+def cpu_ticks(stat_path):
+    with open(stat_path) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime, stime
+
+
+def thread_times(pid):
+    times = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/comm") as f:
+                name = f.read().strip()
+            times[int(tid)] = (name, cpu_ticks(f"/proc/{pid}/task/{tid}/stat"))
+        except OSError:
+            pass
+    return times
+
+
+def measure(pid, interval):
+    start = time.monotonic()
+    process_before = cpu_ticks(f"/proc/{pid}/stat")
+    threads_before = thread_times(pid)
+    time.sleep(interval)
+    process_after = cpu_ticks(f"/proc/{pid}/stat")
+    threads_after = thread_times(pid)
+    elapsed = time.monotonic() - start
+    share = lambda ticks: ticks / CLOCK_TICKS / elapsed
+    print(f"measured {elapsed:.1f} s; share of one core:")
+    print(f"  process {pid:>7}            {share(process_after - process_before):.3f}")
+    for tid, (name, after) in sorted(threads_after.items()):
+        before = threads_before.get(tid, (name, 0))[1]
+        role = "main thread" if tid == pid else name
+        print(f"  thread  {tid:>7} {role:<12} {share(after - before):.3f}")
+
+
+def main():
+    arguments = parse_arguments()
+    saver = os.path.abspath(arguments.saver)
+    prefix = os.environ.get("POMARELO_WINEPREFIX",
+                            os.path.expanduser("~/.cache/pomarelo/wineprefix64"))
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    display = free_display()
+    environment = dict(os.environ, DISPLAY=f":{display}", WINEPREFIX=prefix,
+                       WINEARCH="win64", WINEDEBUG="-all",
+                       WINEDLLOVERRIDES="mscoree,mshtml=")
+    loader = WINE64 if os.path.exists(WINE64) and pe_is_64_bit(saver) else "wine"
+    servers_before = set(wineservers_of(prefix))
+
+    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0",
+                             f"{arguments.width}x{arguments.height}x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wine = None
+    try:
+        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"), 30, "Xvfb start")
+        wine = subprocess.Popen([loader, saver, "/s"], env=environment, start_new_session=True,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = lambda: subprocess.run(["xdotool", "search", "--name", "^SCREENSAVER$"],
+                                        env=environment, capture_output=True).returncode == 0
+        wait_for(window, arguments.start_bound, "the saver's window")
+        wait_for(lambda: screen_is_mostly_blue(display, environment), 120, "the first frame")
+        pid = saver_process(os.path.basename(saver), display)
+        if pid is None:
+            sys.exit("the saver's process was not found")
+        print(f"{os.path.basename(saver)} at {arguments.width} x {arguments.height}, "
+              f"pid {pid}, {os.cpu_count()} cores, load {os.getloadavg()[0]:.2f}")
+        time.sleep(arguments.warm_up)
+        measure(pid, arguments.interval)
+    finally:
+        if wine is not None:
+            # Any key ends the saver.
+            subprocess.run(["xdotool", "key", "space"], env=environment, capture_output=True)
+            try:
+                wine.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                pass
+        if not servers_before and wineservers_of(prefix):
+            server = WINESERVER if os.path.exists(WINESERVER) else "wineserver"
+            subprocess.run([server, "-k"], env=environment, capture_output=True, timeout=60)
+        if wine is not None:
+            # Whatever is left of the session the saver was started in.
+            try:
+                os.killpg(wine.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        xvfb.terminate()
+        xvfb.wait(timeout=20)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,168 @@
+// The steps every primitive takes on every call: target and pixel routines
+// kept when they are already right, colour and point conversion, and the
+// primitive lock protocol. The snowfall sets 10001 pixels a frame, one call
+// each, so these are inline; what they rarely need (a new target, new
+// routines, the driver's hooks) stays out of line. Included by raster.h.
+#pragma once
+
+// Out-of-line halves.
+DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
+bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
+void ChoosePixelRoutines(DrawContext* context);
+
+inline DrawContext* GetDrawContext() {
+  auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
+  if (!context) return nullptr;
+  const ScreenMode* mode = CurrentScreenMode();
+  if (!mode || context->modeId == mode->id) return context;
+  return RenewDrawContext(context, mode);
+}
+
+inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
+  // The screen again, with nothing to restore: only the assignment.
+  if (!image && !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
+      CurrentScreenMode()) {
+    context->target = nullptr;
+    return true;
+  }
+  return SelectNewTarget(context, image);
+}
+
+// Blending pixel routines exist only for modes set with alpha primitives,
+// which the off-screen driver never has; the colour does not change the
+// choice here.
+inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
+  (void)colour;
+  const ScreenMode* mode = CurrentScreenMode();
+  if (context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
+      (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable)) {
+    return;
+  }
+  ChoosePixelRoutines(context);
+}
+
+inline uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour) {
+  if (bytesPerPixel >= 4 || bytesPerPixel <= 0) return colour;
+  if (bytesPerPixel == 2) {
+    const uint32_t red = (colour >> 16) & 0xFF;
+    const uint32_t green = (colour >> 8) & 0xFF;
+    const uint32_t blue = colour & 0xFF;
+    colour = ((red << 8) & 0xF800) | ((green << 3) & 0x7E0) | (blue >> 3);
+  }
+  return colour & ((1u << (8 * bytesPerPixel)) - 1);
+}
+
+inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
+                          float* y2) {
+  const int32_t relative = flags & 7;
+  if (relative == 2 || relative == 3 || relative == 5) {
+    *x1 += context->lastX;
+    *y1 += context->lastY;
+  }
+  if (x2 && (relative == 1 || relative == 3)) {
+    *x2 += *x1;
+    *y2 += *y1;
+  }
+  if (x2) {
+    context->lastX = *x2;
+    context->lastY = *y2;
+  } else {
+    context->lastX = *x1;
+    context->lastY = *y1;
+  }
+}
+
+// The sum with 0.5 is taken in double, where it is exact for every float;
+// in float it would round 0.49999997 up to 1. The conversion to an integer
+// truncates toward zero, which completes the rounding without a call to
+// trunc(); it is undefined out of range, so the sum is clamped first (for
+// a whole limit, trunc(s) > limit exactly when s > limit, and likewise
+// below). NaN fails every comparison and ends at the far negative limit,
+// which is clipped.
+inline int32_t RoundCoordinate(float v) {
+  const double value = v;
+  const double shifted = v > 0 ? value + 0.5 : value - 0.5;
+  if (!(shifted > -static_cast<double>(kCoordinateLimit))) return -kCoordinateLimit;
+  if (shifted > static_cast<double>(kCoordinateLimit)) return kCoordinateLimit;
+  return static_cast<int32_t>(shifted);
+}
+
+inline int32_t ClampToCoordinateLimit(int64_t value) {
+  if (value < -kCoordinateLimit) return -kCoordinateLimit;
+  if (value > kCoordinateLimit) return kCoordinateLimit;
+  return static_cast<int32_t>(value);
+}
+
+inline PixelPoint TransformPoint(const DrawContext* context, float x, float y) {
+  PixelPoint point;
+  point.x = ClampToCoordinateLimit(static_cast<int64_t>(RoundCoordinate(x)) + context->viewX);
+  point.y = ClampToCoordinateLimit(static_cast<int64_t>(RoundCoordinate(y)) + context->viewY);
+  return point;
+}
+
+// ---- the primitive lock protocol ---------------------------------------------
+// The lock is a pair of bits in the mode's flag word that both threads
+// change, so every change is one atomic operation; with the off-screen
+// driver it excludes nothing.
+
+inline void CallDriverLock(ScreenMode* mode) {
+  if (mode->driver && mode->driver->lock) mode->driver->lock(mode);
+}
+
+inline void CallDriverUnlock(ScreenMode* mode) {
+  if (mode->driver && mode->driver->unlock) mode->driver->unlock(mode);
+}
+
+inline void BeginDraw() {
+  ScreenMode* mode = CurrentScreenMode();
+  if (!mode) return;
+  uint32_t flags = mode->flags.load(std::memory_order_relaxed);
+  do {
+    if (flags & (kLockHeld | kAutoLock)) return;
+  } while (!mode->flags.compare_exchange_weak(flags, flags | kLockHeld | kAutoLock,
+                                              std::memory_order_acq_rel,
+                                              std::memory_order_relaxed));
+  CallDriverLock(mode);
+}
+
+// Rows are clamped to the screen; an empty or reversed range marks nothing.
+inline void MarkDirtyRows(ScreenMode* mode, int64_t firstRow, int64_t lastRow) {
+  if (firstRow == lastRow && firstRow >= 0 && firstRow < mode->height) {
+    mode->dirtyLines[firstRow].store(1, std::memory_order_relaxed);  // a pixel's row
+    return;
+  }
+  if (firstRow < 0) firstRow = 0;
+  if (lastRow >= mode->height) lastRow = mode->height - 1;
+  for (int64_t y = firstRow; y <= lastRow; ++y) {
+    mode->dirtyLines[y].store(1, std::memory_order_relaxed);
+  }
+}
+
+// Drawing reaches the frame buffer (rows are marked only then).
+inline bool OnFrameBuffer(const DrawContext* context, const ScreenMode* mode) {
+  return context->rows != nullptr && context->rows[0] == mode->frameBuffer &&
+         !(context->contextFlags & kTargetIsImage);
+}
+
+inline void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCount) {
+  ScreenMode* mode = CurrentScreenMode();
+  if (!mode || rowCount <= 0 || !OnFrameBuffer(context, mode)) return;
+  MarkDirtyRows(mode, firstRow, static_cast<int64_t>(firstRow) + rowCount - 1);
+}
+
+// Clears both lock bits; true when the lock was held (by the given bit).
+inline bool ReleaseLockBits(ScreenMode* mode, uint32_t heldBit) {
+  const uint32_t before =
+      mode->flags.fetch_and(~(kLockHeld | kAutoLock), std::memory_order_acq_rel);
+  return (before & heldBit) != 0;
+}
+
+inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
+  MarkRowsDrawn(context, firstRow, rowCount);
+  ScreenMode* mode = CurrentScreenMode();
+  if (!mode) return;
+  if ((mode->flags.load(std::memory_order_acquire) & kAutoLock) &&
+      ReleaseLockBits(mode, kAutoLock)) {
+    CallDriverUnlock(mode);
+  }
+}

@@ -1,0 +1,126 @@
+// The alpha put of a source on the target's top-left, redone at listed
+// points only, and the search for the points where it still changes pixels.
+// A pixel blended once by an opaque source pixel is already where further
+// blends leave it; under a partly transparent one it takes a few more. So a
+// caller that repeats a put needs it only where the target was written since
+// and where earlier puts have not yet reached that fixed point.
+#include <algorithm>
+#include <cstring>
+
+#include "raster/blend.h"
+#include "raster/raster.h"
+
+namespace {
+
+// The overlap of the source, placed on the clip origin, with the clip
+// rectangle, in target pixels; and how to reach both images' pixels.
+struct Overlap {
+  int32_t left, top, right, bottom;  // right and bottom exclusive
+  const uint8_t* sourcePixels;
+  int32_t sourcePitch;
+};
+
+bool FindOverlap(DrawContext* context, ImageBuffer* target, const ImageBuffer* source,
+                 Overlap* overlap) {
+  if (!context || !CurrentScreenMode() || !source) return false;
+  if (!SelectTarget(context, target)) return false;
+  ImageInfo image;
+  if (!ReadImageInfo(source, context->targetBytesPerPixel, &image)) return false;
+  if (image.bytesPerPixel != 4 || context->targetBytesPerPixel != 4) return false;
+  overlap->left = context->viewX;
+  overlap->top = context->viewY;
+  overlap->right = context->viewX + std::min(context->viewWidth, image.width);
+  overlap->bottom = context->viewY + std::min(context->viewHeight, image.height);
+  overlap->sourcePixels = image.pixels;
+  overlap->sourcePitch = image.pitch;
+  return true;
+}
+
+int32_t Fail() {
+  SetErrorNumber(1);
+  return -1;
+}
+
+uint32_t LoadPixel(const uint8_t* address) {
+  uint32_t pixel;
+  std::memcpy(&pixel, address, 4);
+  return pixel;
+}
+
+void StorePixel(uint8_t* address, uint32_t pixel) { std::memcpy(address, &pixel, 4); }
+
+template <bool kOnlyOverColour>
+int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
+                  const uint32_t* points, int32_t count, uint32_t* stillChanging) {
+  DrawContext* context = GetDrawContext();
+  Overlap overlap;
+  if (!FindOverlap(context, target, source, &overlap)) return Fail();
+  if (count <= 0) return 0;
+
+  BeginDraw();
+  int32_t kept = 0;
+  int32_t firstRow = overlap.bottom, lastRow = overlap.top - 1;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t point = points[i];
+    const int32_t x = static_cast<int32_t>(point & 0xFFFF);
+    const int32_t y = static_cast<int32_t>(point >> 16);
+    if (x < overlap.left || x >= overlap.right || y < overlap.top || y >= overlap.bottom) continue;
+    uint8_t* address = context->rows[y] + 4 * static_cast<size_t>(x);
+    const uint32_t before = LoadPixel(address);
+    if (kOnlyOverColour && before != colour) continue;
+    const uint32_t sourcePixel =
+        LoadPixel(overlap.sourcePixels + static_cast<size_t>(y - overlap.top) * overlap.sourcePitch +
+                  4 * static_cast<size_t>(x - overlap.left));
+    const uint32_t after = AlphaBlendPixel(sourcePixel, before);
+    StorePixel(address, after);
+    firstRow = std::min(firstRow, y);
+    lastRow = std::max(lastRow, y);
+    if (AlphaBlendPixel(sourcePixel, after) != after) stillChanging[kept++] = point;
+  }
+  EndDraw(context, firstRow, lastRow - firstRow + 1);
+  return kept;
+}
+
+// Rows are compared a stretch at a time: the stretch blended in a copy by
+// the put's own routine, then set against the target.
+constexpr int32_t kStretch = 64;
+
+}  // namespace
+
+int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uint32_t* points,
+                       int32_t count, uint32_t* stillChanging) {
+  return PutPoints<false>(target, source, 0, points, count, stillChanging);
+}
+
+int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
+                           const uint32_t* points, int32_t count, uint32_t* stillChanging) {
+  return PutPoints<true>(target, source, colour, points, count, stillChanging);
+}
+
+int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,
+                               int32_t capacity) {
+  DrawContext* context = GetDrawContext();
+  Overlap overlap;
+  if (!FindOverlap(context, target, source, &overlap)) return Fail();
+  int32_t found = 0;
+  uint32_t blended[kStretch];
+  for (int32_t y = overlap.top; y < overlap.bottom; ++y) {
+    const uint8_t* sourceRow =
+        overlap.sourcePixels + static_cast<size_t>(y - overlap.top) * overlap.sourcePitch;
+    const uint8_t* targetRow = context->rows[y];
+    for (int32_t x = overlap.left; x < overlap.right; x += kStretch) {
+      const int32_t width = std::min(kStretch, overlap.right - x);
+      const uint8_t* targetStretch = targetRow + 4 * static_cast<size_t>(x);
+      std::memcpy(blended, targetStretch, 4 * static_cast<size_t>(width));
+      AlphaPut(sourceRow + 4 * static_cast<size_t>(x - overlap.left),
+               reinterpret_cast<uint8_t*>(blended), width, 1, 0, 0, -1, nullptr, 0);
+      if (std::memcmp(blended, targetStretch, 4 * static_cast<size_t>(width)) == 0) continue;
+      for (int32_t i = 0; i < width; ++i) {
+        if (blended[i] == LoadPixel(targetStretch + 4 * static_cast<size_t>(i))) continue;
+        if (found == capacity) return -1;
+        points[found++] = PackPoint(x + i, y);
+      }
+    }
+  }
+  return found;
+}

@@ -1,0 +1,199 @@
+// The snowfall's frames, which put the backdrop only where it changes pixels,
+// side by side with frames that put the whole backdrop every time: after
+// every frame the two FrameBuffers must hold the same pixels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "app/saver_state.h"
+#include "app/snowfall.h"
+#include "png/png.h"
+#include "raster/raster.h"
+#include "resources/logo.h"
+
+namespace {
+
+struct RuntimeUp {
+  RuntimeUp() { RuntimeInit(); }
+} runtimeUp;
+
+// Sanitizer builds run many times slower, above all the 10001 pixel sets of
+// every frame: the frame count stays, but they run only a partly transparent
+// logo on a desktop of its size and the real logo on a small one, and leave
+// the rest to the plain build.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSlowBuild = true;
+#else
+constexpr bool kSlowBuild = false;
+#endif
+
+constexpr int kFrames = 200;
+constexpr int32_t kFallbackRoom = 2400;
+
+struct FreeImage {
+  void operator()(ImageBuffer* image) const { std::free(image); }
+};
+using Image = std::unique_ptr<ImageBuffer, FreeImage>;
+
+uint32_t& PixelOf(ImageBuffer* image, int32_t x, int32_t y) {
+  auto* header = static_cast<ImageHeader*>(image);
+  auto* pixels = static_cast<uint8_t*>(image) + kImageHeaderSize;
+  return reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * header->pitch)[x];
+}
+
+// Colours at random, alphas drawn from `alphas` (every value 0..255 when empty).
+Image RandomLogo(int32_t width, int32_t height, uint32_t seed, std::vector<uint32_t> alphas = {}) {
+  Image logo(ImageCreate(width, height, 0, 32, 0));
+  std::mt19937 random(seed);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t alpha = alphas.empty() ? random() & 0xFF : alphas[random() % alphas.size()];
+      PixelOf(logo.get(), x, y) = (alpha << 24) | (random() & 0xFFFFFF);
+    }
+  }
+  return logo;
+}
+
+Image RealLogo() {
+  return Image(static_cast<ImageBuffer*>(PngDecodeMemory(kLogoPng, kLogoPngSize, 2)));
+}
+
+class SideBySide : public ::testing::Test {
+ protected:
+  // Runs kFrames frames both ways from the same random snapshot and
+  // compares the FrameBuffers after each; returns for each frame whether it
+  // put the backdrop only at some pixels.
+  std::vector<bool> RunBothWays(uint32_t width, uint32_t height, ImageBuffer* logo, uint32_t snapshotSeed,
+                  int32_t trackedPixels = kTrackedPixels) {
+    SaverStateClear();
+    saverState.width = width;
+    saverState.height = height;
+    SetScreenMode(static_cast<int32_t>(width), static_cast<int32_t>(height), 32, 1, -1, 0);
+    auto* frame = static_cast<uint32_t*>(ScreenPointer());
+    EXPECT_NE(frame, nullptr);
+    if (!frame) return {};
+    const size_t pixels = static_cast<size_t>(width) * height;
+
+    std::vector<uint32_t> wholeFrame(pixels);
+    std::mt19937 random(snapshotSeed);
+    for (uint32_t& pixel : wholeFrame) pixel = random();
+    std::vector<uint32_t> partFrame = wholeFrame;
+
+    auto whole = MakeSnowfall(logo, kTrackedPixels);
+    auto part = MakeSnowfall(logo, trackedPixels);
+    std::vector<bool> partialPuts;
+    for (int f = 0; f < kFrames; ++f) {
+      std::memcpy(frame, wholeFrame.data(), pixels * 4);
+      SnowfallWholeFrame(*whole);
+      std::memcpy(wholeFrame.data(), frame, pixels * 4);
+
+      partialPuts.push_back(!part->wholePutDue);
+      std::memcpy(frame, partFrame.data(), pixels * 4);
+      SnowfallFrame(*part);
+      std::memcpy(partFrame.data(), frame, pixels * 4);
+
+      if (std::memcmp(partFrame.data(), wholeFrame.data(), pixels * 4) != 0) {
+        size_t i = 0;
+        while (partFrame[i] == wholeFrame[i]) ++i;
+        ADD_FAILURE() << "frame " << f << ": pixel (" << i % width << ", " << i / width
+                      << ") is 0x" << std::hex << partFrame[i] << ", the whole put gives 0x"
+                      << wholeFrame[i];
+        break;
+      }
+    }
+    return partialPuts;
+  }
+
+  // Images can be made only while a screen mode is set.
+  void SetUp() override { SetScreenMode(8, 8, 32, 1, -1, 0); }
+
+  std::unique_ptr<Snowfall> MakeSnowfall(ImageBuffer* logo, int32_t trackedPixels) {
+    Randomize(0.0, kRandomAutomatic);
+    auto snowfall = std::make_unique<Snowfall>();
+    SnowfallSetup(*snowfall, logo, trackedPixels);
+    backdrops_.emplace_back(snowfall->backdrop);
+    return snowfall;
+  }
+
+  void TearDown() override { backdrops_.clear(); }
+
+  // All but the first frame, which always puts the whole backdrop.
+  void ExpectAllButTheFirstPartial(const std::vector<bool>& partialPuts) {
+    ASSERT_EQ(partialPuts.size(), static_cast<size_t>(kFrames));
+    EXPECT_FALSE(partialPuts[0]);
+    EXPECT_EQ(std::count(partialPuts.begin(), partialPuts.end(), true), kFrames - 1);
+  }
+
+ private:
+  std::vector<Image> backdrops_;
+};
+
+TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddWidths) {
+  Image logo = RandomLogo(97, 61, 1);
+  ASSERT_NE(logo, nullptr);
+  const uint32_t sizes[][2] = {{97, 61}, {95, 59}, {131, 83}, {333, 211}};
+  uint32_t seed = 100;
+  for (const auto& size : sizes) {
+    if (kSlowBuild && &size != &sizes[0]) break;
+    SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
+    // All but the first frame, which always puts the whole backdrop.
+    ExpectAllButTheFirstPartial(RunBothWays(size[0], size[1], logo.get(), ++seed));
+    if (HasFailure()) return;
+  }
+}
+
+TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
+  // Backdrop alphas between 191 and 254: the slowest the composition makes.
+  Image logo = RandomLogo(151, 99, 2, {0, 96, 128, 160, 200, 250, 255});
+  ASSERT_NE(logo, nullptr);
+  ExpectAllButTheFirstPartial(RunBothWays(257, 141, logo.get(), 7));
+}
+
+TEST_F(SideBySide, WithoutALogo) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
+  ExpectAllButTheFirstPartial(RunBothWays(203, 117, nullptr, 8));
+}
+
+TEST_F(SideBySide, TooManyMovingPixelsToFollowFallsBackToWholePutsAndReturns) {
+  if (kSlowBuild) GTEST_SKIP() << "left to the build without sanitizers";
+  // Room for one frame's particles and a few thousand pixels more. The
+  // first frames leave the whole logo moving; later on the particles that
+  // land on it leave about as many moving as there is room for.
+  Image logo = RandomLogo(301, 201, 3, {64, 128, 192});
+  ASSERT_NE(logo, nullptr);
+  const std::vector<bool> partialPuts =
+      RunBothWays(1001, 601, logo.get(), 9, kParticleCount + kFallbackRoom);
+  int fallbacks = 0, returns = 0;
+  for (size_t f = 1; f < partialPuts.size(); ++f) {
+    fallbacks += partialPuts[f - 1] && !partialPuts[f];
+    returns += !partialPuts[f - 1] && partialPuts[f];
+  }
+  EXPECT_FALSE(partialPuts[1]);
+  EXPECT_GT(fallbacks, 0);
+  EXPECT_GT(returns, fallbacks - 1);
+}
+
+TEST_F(SideBySide, TheRealLogo) {
+  Image logo = RealLogo();
+  ASSERT_NE(logo, nullptr);
+  if (kSlowBuild) {
+    // The logo's top-left part only, on a smaller desktop.
+    ExpectAllButTheFirstPartial(RunBothWays(301, 181, logo.get(), 10));
+    return;
+  }
+  const uint32_t sizes[][2] = {{1439, 899}, {1441, 901}};
+  uint32_t seed = 20;
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
+    ExpectAllButTheFirstPartial(RunBothWays(size[0], size[1], logo.get(), ++seed));
+    if (HasFailure()) return;
+  }
+}
+
+}  // namespace
