@@ -85,6 +85,24 @@ void SnowfallWholeFrame(Snowfall& snowfall);
 
 // Frames with a 1 ms sleep each until the quit flag is 1. The flag is read
 // once per frame, before the frame, so a frame under way always finishes.
+// Which kind of frame costs less depends on the machine: the whole put
+// streams the frame through the caches, the put at listed pixels pays a
+// cache miss for each. Both leave the same pixels, so the frame loop times
+// both kinds now and then and keeps the cheaper one until the next trial.
+struct FrameChooser {
+  bool listed = true;      // the kind in use between trials
+  int32_t frame = 0;       // position in the trial cycle
+  double seconds[2] = {};  // a trial's timed frames: [0] whole puts, [1] listed
+};
+constexpr int32_t kChoiceCycle = 1024;  // frames from one trial to the next
+constexpr int32_t kTrialSettle = 2;     // untimed frames after a change of kind
+constexpr int32_t kTrialFrames = 16;    // timed frames of each kind
+
+// True when the next frame should put the backdrop at listed pixels only
+// (SnowfallFrame), false for a whole put (SnowfallWholeFrame).
+// `previousSeconds` is how long the frame before it took.
+bool ChooseListedFrame(FrameChooser& chooser, double previousSeconds);
+
 void SnowfallRun(Snowfall& snowfall);
 
 // The main thread's animation: set-up, then frames until the quit flag is 1.

@@ -69,7 +69,8 @@ class SideBySide : public ::testing::Test {
   // compares the FrameBuffers after each; returns for each frame whether it
   // put the backdrop only at some pixels.
   std::vector<bool> RunBothWays(uint32_t width, uint32_t height, ImageBuffer* logo, uint32_t snapshotSeed,
-                  int32_t trackedPixels = kTrackedPixels) {
+                  int32_t trackedPixels = kTrackedPixels,
+                  bool (*listedAt)(int frame) = nullptr) {
     SaverStateClear();
     saverState.width = width;
     saverState.height = height;
@@ -92,9 +93,14 @@ class SideBySide : public ::testing::Test {
       SnowfallWholeFrame(*whole);
       std::memcpy(wholeFrame.data(), frame, pixels * 4);
 
-      partialPuts.push_back(!part->wholePutDue);
+      const bool listed = !listedAt || listedAt(f);
+      partialPuts.push_back(listed && !part->wholePutDue);
       std::memcpy(frame, partFrame.data(), pixels * 4);
-      SnowfallFrame(*part);
+      if (listed) {
+        SnowfallFrame(*part);
+      } else {
+        SnowfallWholeFrame(*part);
+      }
       std::memcpy(partFrame.data(), frame, pixels * 4);
 
       if (std::memcmp(partFrame.data(), wholeFrame.data(), pixels * 4) != 0) {
@@ -177,6 +183,55 @@ TEST_F(SideBySide, TooManyMovingPixelsToFollowFallsBackToWholePutsAndReturns) {
   EXPECT_FALSE(partialPuts[1]);
   EXPECT_GT(fallbacks, 0);
   EXPECT_GT(returns, fallbacks - 1);
+}
+
+TEST_F(SideBySide, FramesOfBothKindsInAnyOrder) {
+  // As the frame loop's trials mix them: runs of each kind, and single frames.
+  Image logo = RandomLogo(97, 61, 4, {0, 100, 200, 255});
+  ASSERT_NE(logo, nullptr);
+  const std::vector<bool> partialPuts = RunBothWays(
+      kSlowBuild ? 97 : 157, kSlowBuild ? 61 : 99, logo.get(), 11, kTrackedPixels,
+      [](int f) { return f % 23 >= 7 && f % 5 != 0; });
+  EXPECT_GT(std::count(partialPuts.begin(), partialPuts.end(), true), kFrames / 3);
+}
+
+// Whole-put frames cost `whole` seconds, listed ones `listed`: the kinds
+// that the chooser asks for over `frames` frames.
+std::vector<bool> ChosenKinds(double whole, double listed, int frames) {
+  FrameChooser chooser;
+  std::vector<bool> kinds;
+  double previous = 0.0;
+  for (int f = 0; f < frames; ++f) {
+    kinds.push_back(ChooseListedFrame(chooser, previous));
+    previous = kinds.back() ? listed : whole;
+  }
+  return kinds;
+}
+
+TEST(FrameChooser, TriesBothKindsThenKeepsTheCheaperUntilTheNextTrial) {
+  constexpr int kTrial = kTrialSettle + kTrialFrames;
+  for (bool listedCheaper : {true, false}) {
+    SCOPED_TRACE(listedCheaper ? "listed frames cheaper" : "whole puts cheaper");
+    const std::vector<bool> kinds =
+        ChosenKinds(listedCheaper ? 2e-3 : 1e-3, listedCheaper ? 1e-3 : 2e-3, 2 * kChoiceCycle + 40);
+    for (int cycle = 0; cycle < 2; ++cycle) {
+      const int start = cycle * kChoiceCycle;
+      for (int f = 0; f < kChoiceCycle; ++f) {
+        const bool expected = f < kTrial ? false : f < 2 * kTrial ? true : listedCheaper;
+        ASSERT_EQ(kinds[start + f], expected) << "frame " << f << " of cycle " << cycle;
+      }
+    }
+  }
+  // Untimed settling frames don't count: a costly first frame of each kind
+  // (the whole put with the scan that starts the listed frames) is ignored.
+  FrameChooser chooser;
+  double previous = 0.0;
+  for (int f = 0; f < 2 * kTrial + 1; ++f) {
+    const bool listed = ChooseListedFrame(chooser, previous);
+    const int kindFrame = f % kTrial;
+    previous = listed && kindFrame < kTrialSettle ? 1.0 : listed ? 1e-3 : 2e-3;
+  }
+  EXPECT_TRUE(chooser.listed);
 }
 
 TEST_F(SideBySide, TheRealLogo) {
