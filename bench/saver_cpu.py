@@ -6,7 +6,7 @@ interval after a warm-up, printed as shares of one core.
     bench/saver_cpu.py build/windows64/app/pomarelo64.scr 1920 1080
 
 The Wine prefix comes from POMARELO_WINEPREFIX (default
-~/.cache/pomarelo/wineprefix64). The script starts its own Xvfb on a free
+~/.cache/pomarelo/wine). The script starts its own Xvfb on a free
 display, waits for the saver's window and for a mostly blue screen (the first
 frame), and ends the saver, the Xvfb and the wineserver it started.
 """
@@ -147,7 +147,7 @@ def main():
     arguments = parse_arguments()
     saver = os.path.abspath(arguments.saver)
     prefix = os.environ.get("POMARELO_WINEPREFIX",
-                            os.path.expanduser("~/.cache/pomarelo/wineprefix64"))
+                            os.path.expanduser("~/.cache/pomarelo/wine"))
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     display = free_display()
     environment = dict(os.environ, DISPLAY=f":{display}", WINEPREFIX=prefix,

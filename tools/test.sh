@@ -52,7 +52,8 @@ start_wine() {
   # One wineserver kept alive for the whole run: each Wine process then
   # starts in a fraction of a second. Where one already serves this prefix,
   # the new one ends at once and that one is used.
-  wineserver -p >/dev/null 2>&1 &
+  # In the foreground (-f), so that its process id is the server's own.
+  wineserver -p -f >/dev/null 2>&1 &
   wineserver_pid=$!
   echo "test: starting Wine in $WINEPREFIX"
   timeout 600 "$root/tools/wine-run" cmd /c exit >/dev/null 2>&1
