@@ -73,8 +73,8 @@ void* ReadWholeFile(const char* path, int32_t* size);
 
 // ---- stream and chunk reader -----------------------------------------------
 
-// Index of the first chunk at or after start whose type equals the 4 bytes
-// given, or -1.
+// Index of the first chunk at or after start whose type equals type, a
+// string of 4 characters, or -1 (always for a string of another length).
 int32_t PngFindChunk(const PngContext* context, const char* type, int32_t start);
 // Signature, chunk walk, header, image data (with inflation), bytes per
 // pixel, palette, transparency. Sets `ready` and returns true on success.
