@@ -35,9 +35,20 @@ void ReinitialiseContext(DrawContext* context, const ScreenMode* mode) {
   SelectPixelRoutines(context, context->foreground);
 }
 
+// A context owns its row table: whoever frees the context's slot (a
+// thread that ends without RasterThreadEnd, the runtime's shutdown) frees
+// the table with it.
+void ReleaseDrawContext(void* block) {
+  auto* context = static_cast<DrawContext*>(block);
+  RasterFree(context->rows);
+  context->rows = nullptr;
+}
+
 }  // namespace
 
 DrawContext* GetDrawContext() {
+  static const bool releaseSet = (ThreadContextSetRelease(kDrawSlot, ReleaseDrawContext), true);
+  (void)releaseSet;
   auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
   if (!context) return nullptr;
   const ScreenMode* mode = CurrentScreenMode();
@@ -111,10 +122,4 @@ bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
   return true;
 }
 
-void RasterThreadEnd() {
-  auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
-  if (!context) return;
-  RasterFree(context->rows);
-  context->rows = nullptr;
-  ThreadContextFree(kDrawSlot);
-}
+void RasterThreadEnd() { ThreadContextFree(kDrawSlot); }
