@@ -55,10 +55,31 @@ void ChooseWindowForm() {
   }
 }
 
+// A window the saver's window can be shown with: a window (the values the
+// platform reserves for special parents are none) whose top-level window
+// stands on the desktop. The desktop itself and the message-only windows,
+// which are never shown, do not count.
+bool ShownOnTheDesktop(HWND window) {
+  if (!IsWindow(window)) return false;
+  HWND topLevel = GetAncestor(window, GA_ROOT);
+  return topLevel != nullptr && GetAncestor(topLevel, GA_PARENT) == GetDesktopWindow();
+}
+
 // Preview mode needs a host to live in: without one nothing would ever
 // destroy the window, and the animation would run on unseen.
 bool HostMissing() {
-  return saverState.preview == 1 && !IsWindow(AsWindow(saverState.parentWindow));
+  return saverState.preview == 1 && !ShownOnTheDesktop(AsWindow(saverState.parentWindow));
+}
+
+// The full-screen window is owned by the window the command line names only
+// when that window is shown on the desktop. Any other value would make a
+// window that nobody sees and no input reaches (under a message-only parent,
+// for one), so the window is then made without an owner: full-screen and
+// ended by input as always.
+HWND ParentForCreation() {
+  HWND named = AsWindow(saverState.parentWindow);
+  if (saverState.preview == 1 || ShownOnTheDesktop(named)) return named;
+  return nullptr;
 }
 
 bool CreateSaverWindow() {
@@ -66,8 +87,8 @@ bool CreateSaverWindow() {
   // are its size, and a preview child larger than its host is clipped by it.
   HWND window = CreateWindowExA(saverState.windowExStyle, saverState.className.data, kWindowTitle,
                                 saverState.windowStyle, 0, 0, saverState.windowRect.right,
-                                saverState.windowRect.bottom, AsWindow(saverState.parentWindow),
-                                nullptr, static_cast<HINSTANCE>(saverState.instance), nullptr);
+                                saverState.windowRect.bottom, ParentForCreation(), nullptr,
+                                static_cast<HINSTANCE>(saverState.instance), nullptr);
   saverState.window = window;
   return window != nullptr;
 }
