@@ -152,6 +152,11 @@ LRESULT OnPaint(HWND window) {
   SaverState& s = saverState;
   HDC dc = BeginPaint(window, AsWin32(&s.paint));
   s.paintDc = dc;
+  // Shrunk into a preview, each pixel shows one frame pixel in its own
+  // colour. The device context's default mode ANDs together all the pixels
+  // that fall on one: the picture comes out darkened and banded, and no
+  // snowflake survives. Full-screen copies 1:1, where the mode does nothing.
+  SetStretchBltMode(dc, COLORONCOLOR);
   ScreenLock();
   StretchDIBits(dc, 0, 0, s.windowRect.right - s.windowRect.left,
                 s.windowRect.bottom - s.windowRect.top, 0, 0, static_cast<int>(s.width),
