@@ -64,10 +64,31 @@ void ChooseWindowForm() {
   }
 }
 
+// A window the saver's window can be shown with: a window (the values the
+// platform reserves for special parents are none) whose top-level window
+// stands on the desktop. The desktop itself and the message-only windows,
+// which are never shown, do not count.
+bool ShownOnTheDesktop(HWND window) {
+  if (!IsWindow(window)) return false;
+  HWND topLevel = GetAncestor(window, GA_ROOT);
+  return topLevel != nullptr && GetAncestor(topLevel, GA_PARENT) == GetDesktopWindow();
+}
+
 // Preview mode needs a host to live in: without one nothing would ever
 // destroy the window, and the animation would run on unseen.
 bool HostMissing() {
-  return saverState.preview == 1 && !IsWindow(AsWindow(saverState.parentWindow));
+  return saverState.preview == 1 && !ShownOnTheDesktop(AsWindow(saverState.parentWindow));
+}
+
+// The full-screen window is owned by the window the command line names only
+// when that window is shown on the desktop. Any other value would make a
+// window that nobody sees and no input reaches (under a message-only parent,
+// for one), so the window is then made without an owner: full-screen and
+// ended by input as always.
+HWND ParentForCreation() {
+  HWND named = AsWindow(saverState.parentWindow);
+  if (saverState.preview == 1 || ShownOnTheDesktop(named)) return named;
+  return nullptr;
 }
 
 bool CreateSaverWindow() {
@@ -80,8 +101,7 @@ bool CreateSaverWindow() {
   HWND window = CreateWindowExA(saverState.windowExStyle, saverState.className.data, kWindowTitle,
                                 saverState.windowStyle, preview ? 0 : r.left, preview ? 0 : r.top,
                                 preview ? r.right : r.right - r.left,
-                                preview ? r.bottom : r.bottom - r.top,
-                                AsWindow(saverState.parentWindow), nullptr,
+                                preview ? r.bottom : r.bottom - r.top, ParentForCreation(), nullptr,
                                 static_cast<HINSTANCE>(saverState.instance), nullptr);
   saverState.window = window;
   return window != nullptr;
@@ -146,6 +166,11 @@ LRESULT OnPaint(HWND window) {
   SaverState& s = saverState;
   HDC dc = BeginPaint(window, AsWin32(&s.paint));
   s.paintDc = dc;
+  // Shrunk into a preview, each pixel shows one frame pixel in its own
+  // colour. The device context's default mode ANDs together all the pixels
+  // that fall on one: the picture comes out darkened and banded, and no
+  // snowflake survives. Full-screen copies 1:1, where the mode does nothing.
+  SetStretchBltMode(dc, COLORONCOLOR);
   ScreenLock();
   StretchDIBits(dc, 0, 0, s.windowRect.right - s.windowRect.left,
                 s.windowRect.bottom - s.windowRect.top, 0, 0, static_cast<int>(s.width),

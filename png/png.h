@@ -54,7 +54,8 @@ struct PngContext {
 };
 
 // Limits beyond the PNG format's own: an image is refused when its raw data
-// or its output block would not fit in 32 bits, when its header promises
+// would not fit in 32 bits, when its output's pixel area would exceed the
+// raster library's image limit (kMaxImagePixelBytes), when its header promises
 // more raw data than the IDAT bytes can inflate to (deflate gives at most
 // 1032 bytes per input byte; checked before anything is allocated), and,
 // for ShortHeaderImage, when the width is 8192 or more or the height 65536
@@ -72,8 +73,8 @@ void* ReadWholeFile(const char* path, int32_t* size);
 
 // ---- stream and chunk reader -----------------------------------------------
 
-// Index of the first chunk at or after start whose type equals the 4 bytes
-// given, or -1.
+// Index of the first chunk at or after start whose type equals type, a
+// string of 4 characters, or -1 (always for a string of another length).
 int32_t PngFindChunk(const PngContext* context, const char* type, int32_t start);
 // Signature, chunk walk, header, image data (with inflation), bytes per
 // pixel, palette, transparency. Sets `ready` and returns true on success.
@@ -89,7 +90,8 @@ constexpr int kPngPassCount = 7;
 // including the filter-type byte; 0 for an empty pass. 64-bit so that no
 // header can make it wrap.
 uint64_t PngRowBytes(const PngContext* context, int pass);
-// Sum over the non-empty passes of rows x row bytes.
+// Sum over the non-empty passes of rows x row bytes; UINT64_MAX when that
+// does not fit in 64 bits (the parse then refuses the image).
 uint64_t PngRawSize(const PngContext* context);
 // Inflates `data` to exactly PngRawSize bytes; the gathered data is
 // released in every case and `data`/`dataSize` describe the result.

@@ -36,7 +36,8 @@ struct OutputLayout {
 };
 
 // False for an unknown target or sizes that can't be represented (every
-// size is kept below 2^32 and below what the address space can hold).
+// size is kept below 2^32 and below what the address space can hold) or
+// exceed the raster library's image limit (kMaxImagePixelBytes).
 bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout);
 // Allocates the block (zero-filled or not) and writes its header; the rest
 // is left for the build to write. Null on failure.

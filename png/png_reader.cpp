@@ -22,8 +22,14 @@ uint32_t ReadBigEndian32(const uint8_t* p) {
 
 uint16_t ReadBigEndian16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 
+// type is a C string: a chunk type is exactly its four characters. The
+// string is read no further than its terminator, so a shorter one (which
+// matches nothing) is never read past its end.
 bool TypeIs(const PngChunk& chunk, const char* type) {
-  return std::memcmp(chunk.type, type, 4) == 0;
+  for (int i = 0; i < 4; ++i) {
+    if (type[i] == '\0' || uint8_t(type[i]) != chunk.type[i]) return false;
+  }
+  return type[4] == '\0';
 }
 
 bool CheckSignature(PngContext* context) {

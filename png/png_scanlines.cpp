@@ -122,6 +122,10 @@ bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout) 
     default:
       return false;
   }
+  // The raster library's own limit holds for every form: a 1-bit image's
+  // output is 32 times its raw data, so without it a stream of about 130 KB
+  // could ask for 4 GiB.
+  if (rowBytes * height > kMaxImagePixelBytes) return false;
   uint64_t blockSize = result.headerSize + rowBytes * height;
   if (rowBytes > UINT32_MAX || blockSize > UINT32_MAX || blockSize > SIZE_MAX) return false;
   result.pitch = size_t(rowBytes);
@@ -162,11 +166,17 @@ uint64_t PngRowBytes(const PngContext* context, int pass) {
 }
 
 uint64_t PngRawSize(const PngContext* context) {
+  // Row bytes reach 2^35 and rows 2^32, so a pass can exceed 2^64: such a
+  // size, or a sum past it, is reported as UINT64_MAX, which no buffer
+  // can have, rather than wrapped to something small.
   uint64_t total = 0;
   for (int pass = 1; pass <= kPngPassCount; ++pass) {
     const Pass* geometry = PassOf(context, pass);
     if (!geometry) break;
-    total += PassRows(context, *geometry) * PngRowBytes(context, pass);
+    uint64_t rows = PassRows(context, *geometry);
+    uint64_t rowBytes = PngRowBytes(context, pass);
+    if (rowBytes != 0 && rows > (UINT64_MAX - total) / rowBytes) return UINT64_MAX;
+    total += rows * rowBytes;
   }
   return total;
 }

@@ -35,9 +35,21 @@ void ReinitialiseContext(DrawContext* context, const ScreenMode* mode) {
   SelectPixelRoutines(context, context->foreground);
 }
 
+// A context owns its row table: whoever frees the context's slot (a
+// thread that ends without RasterThreadEnd, the runtime's shutdown) frees
+// the table with it.
+void ReleaseDrawContext(void* block) {
+  auto* context = static_cast<DrawContext*>(block);
+  RasterFree(context->rows);
+  context->rows = nullptr;
+}
+
 }  // namespace
 
+// Every context that comes to own a row table passes through here first.
 DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode) {
+  static const bool releaseSet = (ThreadContextSetRelease(kDrawSlot, ReleaseDrawContext), true);
+  (void)releaseSet;
   ReinitialiseContext(context, mode);
   if (!context->rows) {
     context->modeId = 0;  // try again on the next call
@@ -107,10 +119,4 @@ bool SelectNewTarget(DrawContext* context, const ImageBuffer* image) {
   return true;
 }
 
-void RasterThreadEnd() {
-  auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
-  if (!context) return;
-  RasterFree(context->rows);
-  context->rows = nullptr;
-  ThreadContextFree(kDrawSlot);
-}
+void RasterThreadEnd() { ThreadContextFree(kDrawSlot); }

@@ -81,7 +81,10 @@ ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t
       (static_cast<uint64_t>(width) * bytesPerPixel + kPitchAlignment - 1) /
       kPitchAlignment * kPitchAlignment;
   const uint64_t size = pitch * static_cast<uint64_t>(height) + kImageHeaderSize;
-  if (pitch > 0x7FFFFFFFu || size > static_cast<uint64_t>(PTRDIFF_MAX)) return nullptr;
+  if (pitch > 0x7FFFFFFFu || pitch * static_cast<uint64_t>(height) > kMaxImagePixelBytes ||
+      size > static_cast<uint64_t>(PTRDIFF_MAX)) {
+    return nullptr;
+  }
 
   auto* block = static_cast<uint8_t*>(RasterAllocate(static_cast<size_t>(size)));
   if (!block) return nullptr;

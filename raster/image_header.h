@@ -19,6 +19,12 @@ struct ImageHeader {
 };
 static_assert(sizeof(ImageHeader) == kImageHeaderSize, "ImageHeader is 32 bytes");
 
+// The largest pixel area (pitch x height) of an image that either writer
+// makes: 256 MiB, an 8192 x 8192 picture at 4 bytes a pixel, twice an 8K
+// screen. Larger requests are refused before anything is allocated, so a
+// small input can never ask for gigabytes.
+constexpr uint64_t kMaxImagePixelBytes = uint64_t(1) << 28;
+
 // The older 4-byte form, recognised by a first 32-bit word other than 7:
 // bits 0-2 bytes per pixel (0: the target's), bits 3-15 width, then height.
 struct ShortImageHeader {

@@ -10,11 +10,29 @@ namespace {
 
 constexpr uint32_t kColourNotGiven = 0xFF000000u;
 
+// The bytes from the first pixel of the first row to the last pixel of
+// the last row, as addresses: [start, end).
+struct Span {
+  uintptr_t start, end;
+};
+Span SpanOf(const uint8_t* first, int32_t width, int32_t height, int32_t pitch) {
+  const uintptr_t start = reinterpret_cast<uintptr_t>(first);
+  const uintptr_t last = start + static_cast<uintptr_t>(static_cast<intptr_t>(height - 1) * pitch);
+  const uintptr_t rowBytes = static_cast<uintptr_t>(width) * 4;
+  return pitch >= 0 ? Span{start, last + rowBytes} : Span{last, start + rowBytes};
+}
+
 // Runs whichever blend version was chosen at start-up (or forced by a test).
+// An image put onto itself reads pixels that the same put has already
+// written; the result is defined pixel by pixel from left to right, which
+// only the reference blend follows, so overlapping areas take it.
 void AlphaBlend32Fast(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                       int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
                       void* customRoutine, intptr_t parameter) {
-  PutRoutine blend = BlendKernelRoutine(ActiveBlendKernel());
+  const Span read = SpanOf(source, width, height, sourcePitch);
+  const Span written = SpanOf(destination, width, height, destinationPitch);
+  const bool overlap = read.start < written.end && written.start < read.end;
+  PutRoutine blend = overlap ? AlphaBlend32 : BlendKernelRoutine(ActiveBlendKernel());
   if (!blend) blend = AlphaBlend32;
   blend(source, destination, width, height, sourcePitch, destinationPitch, alpha, customRoutine,
         parameter);

@@ -26,8 +26,9 @@
 // (15 gives 16, 24 gives 32); pageCount below 1 gives one page; flags -1
 // selects the off-screen driver, the only driver this library carries.
 // Failure sets the calling thread's error number to 1: a size of 0 or below
-// or above 65535, or another depth, leaves the current mode untouched; an
-// allocation failure or a driver that cannot attach leaves no mode set.
+// or above 65535, another depth, or a page too large to be addressed as one
+// block leaves the current mode untouched; an allocation failure or a
+// driver that cannot attach leaves no mode set.
 void SetScreenMode(int32_t width, int32_t height, int32_t depth, int32_t pageCount,
                    int32_t flags, int32_t refreshRate);
 
@@ -209,6 +210,13 @@ extern std::atomic<ScreenMode*> g_currentScreenMode;
 inline ScreenMode* CurrentScreenMode() {
   return g_currentScreenMode.load(std::memory_order_acquire);
 }
+
+// Bytes of one frame-buffer page of width x height pixels at depth (after
+// normalisation: 15 and 16 give 2 bytes, 24 and 32 give 4), or 0 when a
+// page that large can't be one block on a machine whose largest block is
+// largestBlock bytes (PTRDIFF_MAX here; 2^31 - 1 on a 32-bit machine).
+// Computed in 64 bits, so no size wraps on the way.
+uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t largestBlock);
 
 struct DrawContext;
 using PutPixelRoutine = void (*)(DrawContext* context, int32_t x, int32_t y, uint32_t colour);

@@ -39,6 +39,12 @@ constexpr DefaultPaletteTable kDefaultPalette;
 // size that text columns and rows are counted in.
 constexpr RasterFont kBuiltinFont = {8, 8, nullptr};
 
+int32_t NormalisedDepth(int32_t depth) {
+  if (depth == 15) return 16;
+  if (depth == 24) return 32;
+  return depth;
+}
+
 bool ValidDepth(int32_t depth) {
   switch (depth) {
     case 1: case 2: case 4: case 8: case 15: case 16: case 24: case 32:
@@ -78,16 +84,10 @@ void TearDownCurrentMode() {
 }
 
 void NormaliseDepth(ScreenMode* mode, int32_t depth) {
-  if (depth == 15 || depth == 16) {
-    mode->depth = 16;
-    mode->colourMask = 0xFFFF;
-  } else if (depth == 24 || depth == 32) {
-    mode->depth = 32;
-    mode->colourMask = 0xFFFFFFFFu;
-  } else {
-    mode->depth = depth;
-    mode->colourMask = (1u << depth) - 1;
-  }
+  mode->depth = NormalisedDepth(depth);
+  mode->colourMask = mode->depth == 16   ? 0xFFFFu
+                     : mode->depth == 32 ? 0xFFFFFFFFu
+                                         : (1u << mode->depth) - 1;
   mode->bytesPerPixel = (mode->depth + 7) / 8;
   mode->pitch = mode->bytesPerPixel * mode->width;
 }
@@ -215,6 +215,14 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
 
 }  // namespace
 
+uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t largestBlock) {
+  if (width <= 0 || height <= 0 || !ValidDepth(depth)) return 0;
+  const uint64_t bytesPerPixel = (static_cast<uint64_t>(NormalisedDepth(depth)) + 7) / 8;
+  const uint64_t pitch = bytesPerPixel * static_cast<uint64_t>(width);
+  const uint64_t page = pitch * static_cast<uint64_t>(height);
+  return page <= largestBlock ? page : 0;
+}
+
 const ScreenDriver kNullDriver = {"Null", nullptr, nullptr, NullDriverLock, NullDriverUnlock,
                                   nullptr};
 
@@ -225,6 +233,13 @@ void SetScreenMode(int32_t width, int32_t height, int32_t depth, int32_t pageCou
   (void)refreshRate;  // only window drivers use it
   if (width <= 0 || height <= 0 || width > kMaxScreenSide || height > kMaxScreenSide ||
       !ValidDepth(depth)) {
+    SetErrorNumber(1);
+    return;
+  }
+  // A page is one block and every row is addressed from its start: on a
+  // 32-bit machine 32768 x 32768 at 32 bits is 4 GiB, which a 32-bit size
+  // would wrap to 0.
+  if (ModePageBytes(width, height, depth, static_cast<uint64_t>(PTRDIFF_MAX)) == 0) {
     SetErrorNumber(1);
     return;
   }

@@ -49,8 +49,14 @@ constexpr int kDrawSlot = 4;   // the raster library's DrawContext
 // The calling thread's block in slot, calloc'ed with size on first request.
 // Null when the slot does not exist or memory is exhausted.
 void* ThreadContextBlock(int slot, size_t size);
-// Frees the calling thread's block in slot, if any.
+// Frees the calling thread's block in slot, if any, after handing it to
+// the slot's release routine.
 void ThreadContextFree(int slot);
+// What frees the blocks a slot's block owns (the owner of the slot sets
+// it; null: nothing). It runs for every block freed by ThreadContextFree,
+// among them those a thread's blocks are freed with when its routine ends.
+using ThreadContextRelease = void (*)(void* block);
+void ThreadContextSetRelease(int slot, ThreadContextRelease release);
 
 struct ErrorRecord {
   int32_t words[7];  // words[1]: the thread's last error number

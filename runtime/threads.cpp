@@ -1,5 +1,6 @@
 // Threads started by the runtime, the per-thread context blocks in the five
 // slots and the per-thread error number kept in slot 0.
+#include <atomic>
 #include <cstdlib>
 
 #include "runtime/runtime_context.h"
@@ -7,6 +8,8 @@
 using namespace runtime_detail;
 
 namespace {
+
+std::atomic<ThreadContextRelease> g_releases[kThreadSlotCount];
 
 int32_t PlatformSlot(int slot) {
   if (slot < 0 || slot >= kThreadSlotCount) return -1;
@@ -71,9 +74,16 @@ void ThreadContextFree(int slot) {
   if (platformSlot < 0) return;
   void* block = os::TlsGet(platformSlot);
   if (block) {
+    ThreadContextRelease release = g_releases[slot].load(std::memory_order_acquire);
+    if (release) release(block);
     free(block);
     os::TlsPut(platformSlot, nullptr);
   }
+}
+
+void ThreadContextSetRelease(int slot, ThreadContextRelease release) {
+  if (slot < 0 || slot >= kThreadSlotCount) return;
+  g_releases[slot].store(release, std::memory_order_release);
 }
 
 int32_t SetErrorNumber(int32_t number) {

@@ -7,6 +7,7 @@
 
 #include "png/png.h"
 #include "png/png_internal.h"
+#include "raster/image_header.h"
 #include "png_stream_builder.h"
 
 namespace {
@@ -64,6 +65,28 @@ TEST(PngInflation, HeaderPromisingMoreThanTheStreamCanHoldIsRefused) {
   EXPECT_EQ(Decode(WithIdat(20000, 20000, 1, 0, Zlib(kRaw3x2))), nullptr);
 }
 
+TEST(PngInflation, OutputsBeyondTheImageLimitAreRefusedBeforeAllocating) {
+  // 1-bit grey 32767 x 32767: 134 MB of raw data, which about 130 KB of
+  // zlib data can hold, but an output of 4 GiB.
+  PngContext c = {};
+  c.width = c.height = 32767;
+  c.bitDepth = 1;
+  png_internal::OutputLayout layout;
+  for (int32_t target : {PngTarget::Image, PngTarget::RgbaBottomUp}) {
+    EXPECT_TRUE(png_internal::InflationPossible(PngRawSize(&c), 130 * 1024));
+    EXPECT_FALSE(png_internal::LayoutFor(&c, target, &layout)) << target;
+  }
+  // The limit itself is allowed; one row more is not.
+  c.width = c.height = 8192;
+  ASSERT_TRUE(png_internal::LayoutFor(&c, PngTarget::Image, &layout));
+  EXPECT_EQ(layout.blockSize, 32 + kMaxImagePixelBytes);
+  c.height = 8193;
+  EXPECT_FALSE(png_internal::LayoutFor(&c, PngTarget::Image, &layout));
+  // The whole decode refuses such an image: 8 MB of raw data, 256 MiB out.
+  Bytes raw(size_t(8193) * (1 + 8192 / 8), 0);
+  EXPECT_EQ(Decode(WithIdat(8192, 8193, 1, 0, Zlib(raw, 9))), nullptr);
+}
+
 TEST(PngInflation, TheExpansionBoundAdmitsZlibsBestCompression) {
   // Zeros at level 9 come close to deflate's limit; such an image decodes.
   const uint32_t width = 65536, height = 128;  // 1-bit grey, 8 KB a row
@@ -107,13 +130,34 @@ TEST(PngRowGeometry, RowBytesAndRawSize) {
   for (int pass : {2, 4, 6}) EXPECT_EQ(PngRowBytes(&c, pass), 0u) << pass;
   EXPECT_EQ(PngRowBytes(&c, 8), 0u);
   EXPECT_EQ(PngRawSize(&c), 2u);
-  // Largest header: no wrap-around in 64 bits.
+  // Row bytes fit in 64 bits for every header; rows times row bytes may
+  // not, and is then reported as UINT64_MAX instead of wrapped.
   c.width = c.height = 0xFFFFFFFFu;
   c.bitDepth = 16;
   c.colourType = 6;
   c.interlaceMethod = 0;
   EXPECT_EQ(PngRowBytes(&c, 1), 1 + 0xFFFFFFFFull * 8);
-  EXPECT_GT(PngRawSize(&c), 0xFFFFFFFFull);
+  EXPECT_EQ(PngRawSize(&c), UINT64_MAX);
+  c.interlaceMethod = 1;
+  EXPECT_EQ(PngRawSize(&c), UINT64_MAX);
+}
+
+TEST(PngRowGeometry, ARawSizeBeyond2To64IsRefusedNotWrapped) {
+  // 30064944281 row bytes x 4294942552 rows wraps to 9083800 in 64 bits.
+  PngContext c = {};
+  c.width = 3758118035u;
+  c.height = 4294942552u;
+  c.bitDepth = 16;
+  c.colourType = 6;
+  EXPECT_EQ(PngRawSize(&c), UINT64_MAX);
+  // With data that inflates to exactly the wrapped size the parse refuses.
+  Bytes stream = WithIdat(c.width, c.height, 16, 6, Zlib(Bytes(9083800, 0), 9));
+  PngContext parsed = {};
+  parsed.input = stream.data();
+  parsed.inputLength = uint32_t(stream.size());
+  EXPECT_FALSE(PngParse(&parsed));
+  PngRelease(&parsed);
+  EXPECT_EQ(Decode(stream), nullptr);
 }
 
 TEST(PngReconstruction, FilterTypeAbove4FailsWherePlaced) {

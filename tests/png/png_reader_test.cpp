@@ -134,6 +134,26 @@ TEST(PngFindChunk, FindsFromTheStartIndex) {
   EXPECT_EQ(context.data, nullptr);
 }
 
+TEST(PngFindChunk, ATypeShorterThanFourCharactersMatchesNothingAndIsNotOverread) {
+  // A chunk whose type bytes are "IH" and two zero bytes (the walk does not
+  // judge type letters); only a type of four characters can match it.
+  Bytes stream = GreyStart().Idat(Zlib(kGreyRaw)).Add("IH\0\0", {}).End().bytes();
+  PngContext context = {};
+  context.input = stream.data();
+  context.inputLength = uint32_t(stream.size());
+  ASSERT_TRUE(PngParse(&context));
+  const char padded[4] = {'I', 'H', '\0', '\0'};
+  EXPECT_EQ(PngFindChunk(&context, padded, 0), -1);
+  // Exactly as long as the string: the address sanitizer build sees any
+  // read past its terminator.
+  std::unique_ptr<char[]> shortType(new char[3]{'I', 'D', '\0'});
+  EXPECT_EQ(PngFindChunk(&context, shortType.get(), 0), -1);
+  EXPECT_EQ(PngFindChunk(&context, "", 0), -1);
+  EXPECT_EQ(PngFindChunk(&context, "IDATA", 0), -1);
+  EXPECT_EQ(PngFindChunk(&context, "IDAT", 0), 1);
+  PngRelease(&context);
+}
+
 TEST(PngHeader, IhdrMustBeFirstAnd13Bytes) {
   Bytes longer = IhdrData(2, 2, 8, 0);
   longer.push_back(0);

@@ -94,6 +94,8 @@ TEST_F(ImageCreateTest, RefusedRequestsReturnNullWithoutAnError) {
   EXPECT_EQ(ImageCreate(0, 4, 0, 32, 0), nullptr);
   EXPECT_EQ(ImageCreate(4, -1, 0, 32, 0), nullptr);
   EXPECT_EQ(ImageCreate(0x7FFFFFFF, 0x7FFFFFFF, 0, 32, 0), nullptr);  // far too large
+  EXPECT_EQ(ImageCreate(8192, 8193, 0, 32, 0), nullptr);  // past kMaxImagePixelBytes
+  EXPECT_EQ(ImageCreate(16384, 8193, 0, 16, 0), nullptr);
   EXPECT_EQ(ErrorNumber(), 0);
   DropScreenMode();
   EXPECT_EQ(ImageCreate(4, 4, 0, 32, 0), nullptr);

@@ -83,6 +83,25 @@ TEST_F(ScreenModeTest, InvalidRequestsSetErrorOneAndKeepTheCurrentMode) {
   }
 }
 
+TEST_F(ScreenModeTest, PagesThatA32BitMachineCannotHoldAreRefusedUnwrapped) {
+  constexpr uint64_t k32BitLargestBlock = 0x7FFFFFFF;
+  // 32768 x 32768 at 32 bits is 2^32 bytes: 0 in a 32-bit size.
+  EXPECT_EQ(ModePageBytes(32768, 32768, 32, k32BitLargestBlock), 0u);
+  EXPECT_EQ(ModePageBytes(32768, 32768, 32, UINT64_MAX), uint64_t(1) << 32);
+  EXPECT_EQ(ModePageBytes(65535, 65535, 24, k32BitLargestBlock), 0u);
+  EXPECT_EQ(ModePageBytes(65535, 16385, 16, k32BitLargestBlock), 0u);
+  EXPECT_EQ(ModePageBytes(65535, 16384, 16, k32BitLargestBlock), 65535u * 2 * 16384);
+  EXPECT_EQ(ModePageBytes(46341, 46341, 8, k32BitLargestBlock), 0u);
+  EXPECT_EQ(ModePageBytes(46340, 46340, 8, k32BitLargestBlock), 46340u * 46340);
+  EXPECT_EQ(ModePageBytes(1440, 900, 32, k32BitLargestBlock), 1440u * 4 * 900);
+  if (sizeof(void*) > 4) return;  // there the page is merely large
+  SetMode(20, 10);
+  ScreenMode* before = CurrentScreenMode();
+  SetScreenMode(32768, 32768, 32, 1, -1, 0);
+  EXPECT_EQ(ErrorNumber(), 1);
+  EXPECT_EQ(CurrentScreenMode(), before);
+}
+
 TEST_F(ScreenModeTest, PageCountBelowOneGivesOnePageAndMorePagesAreAllCleared) {
   SetScreenMode(8, 2, 32, 0, -1, 0);
   ASSERT_NE(CurrentScreenMode(), nullptr);
