@@ -39,14 +39,15 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from saver_e2e import is_blue, is_white, parse_ppm, read_logo, write_png  # noqa: E402
+import saver_e2e  # noqa: E402
+from saver_e2e import (CHILDREN, FAILURES, Proc, check, is_blue, is_white, log,  # noqa: E402
+                       read_logo, screenshot, wait_until, xdotool)
 
 SKIP = 77
 SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
 START_BOUND = 1200.0 * SCALE  # a new prefix boots Wine first
 END_BOUND = 120.0 * SCALE
 DISPLAY_BOUND = 30.0 * SCALE
-POLL = 0.25
 
 # Xinerama places each screen at the origin given before it; Wine makes the
 # first screen the primary monitor and moves it to (0, 0).
@@ -54,65 +55,6 @@ SCREENS = [((1000, 0), (1200, 900)), ((0, 100), (1000, 700))]
 
 ARGS = None
 WINESERVER_STARTED = False
-FAILURES = []
-CHILDREN = []
-T0 = time.monotonic()
-
-
-def log(msg):
-    sys.stdout.write("[%7.1f] %s\n" % (time.monotonic() - T0, msg))
-    sys.stdout.flush()
-
-
-def check(condition, what):
-    log(("ok: " if condition else "FAIL: ") + what)
-    if not condition:
-        FAILURES.append(what)
-    return condition
-
-
-def wait_for(predicate, bound, what):
-    """The predicate's first true value, or None after `bound` seconds."""
-    deadline = time.monotonic() + bound
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            log("gave up waiting %.0f s for %s" % (bound, what))
-            return None
-        time.sleep(POLL)
-
-
-class Proc:
-    """A process in a session of its own, ended whole by kill()."""
-
-    def __init__(self, argv, name, env=None, pass_fds=(), capture=False):
-        self.name = name
-        self.log_file = open(os.path.join(ARGS.out, name + ".log"), "wb")
-        self.p = subprocess.Popen(argv, env=env, pass_fds=pass_fds, start_new_session=True,
-                                  stdout=subprocess.PIPE if capture else self.log_file,
-                                  stderr=self.log_file)
-        CHILDREN.append(self)
-
-    def wait(self, bound):
-        try:
-            return self.p.wait(timeout=bound)
-        except subprocess.TimeoutExpired:
-            return None
-
-    def running(self):
-        return self.p.poll() is None
-
-    def kill(self):
-        if self.p.poll() is None:
-            try:
-                os.killpg(self.p.pid, signal.SIGKILL)
-            except (ProcessLookupError, PermissionError):
-                pass
-            self.wait(20)
-        if not self.log_file.closed:
-            self.log_file.close()
 
 
 # --- the two-monitor display --------------------------------------------------------
@@ -157,30 +99,9 @@ def start_two_monitors():
     return nested[1]
 
 
-def xdotool(*args):
-    r = subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True, timeout=30)
-    return r.stdout.decode("ascii", "replace").strip() if r.returncode == 0 else None
-
-
 def saver_windows():
     out = xdotool("search", "--name", "^SCREENSAVER$")
     return out.split() if out else []
-
-
-SHOTS = [0]
-
-
-def screenshot(label):
-    r = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
-                       capture_output=True, timeout=120)
-    if r.returncode != 0:
-        raise RuntimeError("import failed: " + r.stderr.decode("utf-8", "replace"))
-    shot = parse_ppm(r.stdout)
-    SHOTS[0] += 1
-    path = os.path.join(ARGS.out, "monitors-%02d-%s.png" % (SHOTS[0], label))
-    write_png(path, shot)
-    log("screenshot %s (%dx%d)" % (path, shot.width, shot.height))
-    return shot
 
 
 # --- Wine ------------------------------------------------------------------------------
@@ -309,7 +230,7 @@ def check_monitor(picture, logo, what):
 def start_saver(name, monitors, virtual):
     log("starting the saver /s (%s)" % name)
     p = wine([ARGS.scr, "/s"], name)
-    shot = wait_for(lambda: shows_frame(monitors, virtual) if p.running() else "ended",
+    shot = wait_until(lambda: shows_frame(monitors, virtual) if p.running() else "ended",
                     START_BOUND, "the frame on every monitor")
     if shot == "ended":
         log("the saver ended by itself with code %r" % p.p.returncode)
@@ -387,6 +308,8 @@ def main():
     ap.add_argument("--logo", required=True)
     ap.add_argument("--out", required=True)
     ARGS = ap.parse_args()
+    ARGS.scenario = "monitors"
+    saver_e2e.ARGS = ARGS
     os.makedirs(ARGS.out, exist_ok=True)
 
     missing = [t for t in ("Xvfb", "Xephyr", "xdotool", "import", "wineserver")

@@ -80,12 +80,13 @@ T0 = time.monotonic()
 class Proc:
     """A process in a session of its own, so that it can be ended whole."""
 
-    def __init__(self, argv, name, stdin=None):
+    def __init__(self, argv, name, stdin=None, env=None, pass_fds=(), capture=False):
         self.name = name
         self.log_path = os.path.join(ARGS.out, name + ".log")
         self.log_file = open(self.log_path, "wb")
         # Unbuffered, so that read_line's select() sees every byte not read.
-        self.p = subprocess.Popen(argv, stdin=stdin, stdout=subprocess.PIPE if stdin else self.log_file,
+        self.p = subprocess.Popen(argv, stdin=stdin, env=env, pass_fds=pass_fds,
+                                  stdout=subprocess.PIPE if stdin or capture else self.log_file,
                                   stderr=self.log_file, start_new_session=True, bufsize=0)
         CHILDREN.append(self)
 
