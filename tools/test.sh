@@ -36,6 +36,7 @@ cleanup() {
     wineserver -k >/dev/null 2>&1 || true
   fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  if [ -n "${build_pid:-}" ]; then kill "$build_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -62,24 +63,47 @@ start_wine() {
 
 seconds_since() { echo $((SECONDS - $1)); }
 
-failed=()
-timings=()
-for preset in "${presets[@]}"; do
-  dir="build/$preset"
-  rm -f "$dir/ctest.log"
-  echo "=== $preset: build"
-  t0=$SECONDS
-  if ! configure_preset "$preset" "$dir"; then
-    failed+=("$preset:configure"); timings+=("$preset: configure failed"); continue
-  fi
-  targets=()
+# Configures and builds one preset, its output in build/<preset>/build.log
+# and its wall-clock seconds in build/<preset>/build.seconds.
+build_preset() {
+  local preset="$1" dir="build/$1" t0=$SECONDS targets=() status
+  mkdir -p "$dir"
   # Where 32-bit code is emulated the 32-bit build only needs what its smoke
   # run starts.
   if [ "$preset" = windows ] && i386_emulated; then targets=(--target pomarelo preview_host); fi
-  if ! cmake --build --preset "$preset" -j "$jobs" "${targets[@]}"; then
-    failed+=("$preset:build"); timings+=("$preset: build failed after $(seconds_since "$t0") s"); continue
+  { configure_preset "$preset" "$dir" &&
+      cmake --build --preset "$preset" -j "$jobs" "${targets[@]}"; } >"$dir/build.log" 2>&1
+  status=$?
+  seconds_since "$t0" >"$dir/build.seconds"
+  return $status
+}
+
+# Each preset's build runs while the preset before it is tested: the tests
+# spend much of their time waiting (for Wine, the X display, the fuzzer's
+# one core), and the next build uses the idle processor meanwhile.
+failed=()
+timings=()
+build_preset "${presets[0]}" &
+build_pid=$!
+for i in "${!presets[@]}"; do
+  preset="${presets[$i]}"
+  dir="build/$preset"
+  rm -f "$dir/ctest.log"
+  wait "$build_pid"
+  build_status=$?
+  next="${presets[$((i + 1))]:-}"
+  if [ -n "$next" ]; then
+    build_preset "$next" &
+    build_pid=$!
   fi
-  build_time=$(seconds_since "$t0")
+  build_time=$(cat "$dir/build.seconds" 2>/dev/null || echo "?")
+  echo "=== $preset: built in $build_time s"
+  if [ "$build_status" -ne 0 ]; then
+    tail -n 60 "$dir/build.log"
+    failed+=("$preset:build"); timings+=("$preset: build failed after $build_time s (build/$preset/build.log)")
+    continue
+  fi
+  grep -E 'warning:|error:' "$dir/build.log" | head -20
   selection=()
   case "$preset" in
     windows|windows64)
