@@ -40,8 +40,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import saver_e2e  # noqa: E402
-from saver_e2e import (CHILDREN, FAILURES, Proc, check, is_blue, is_white, log,  # noqa: E402
-                       read_logo, screenshot, wait_until, xdotool)
+from saver_e2e import (CHILDREN, FAILURES, Proc, check, is_blue, log,  # noqa: E402
+                       logo_area_counts, read_logo, screenshot, wait_until, xdotool)
 
 SKIP = 77
 SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
@@ -203,21 +203,7 @@ def shows_frame(monitors, virtual):
 
 def check_monitor(picture, logo, what):
     """The backdrop's blue, the logo unscaled at the top-left (clipped), snow."""
-    lw, lh, rows = logo
-    w, h = min(picture.width, lw), min(picture.height, lh)
-    clear = clear_blue = clear_white = solid = solid_match = 0
-    for y in range(0, h, 2):
-        row = rows[y]
-        for x in range(0, w, 2):
-            a = row[4 * x + 3]
-            p = picture.at(x, y)
-            if a == 0:
-                clear += 1
-                clear_blue += is_blue(p)
-                clear_white += is_white(p)
-            elif a == 255:
-                solid += 1
-                solid_match += all(abs(p[k] - row[4 * x + k]) <= 12 for k in range(3))
+    clear, clear_blue, clear_white, solid, solid_match = logo_area_counts(picture, logo)
     log("%s: logo area %d clear (%d blue, %d white), %d solid (%d as in the logo)"
         % (what, clear, clear_blue, clear_white, solid, solid_match))
     check(clear_blue >= 0.8 * clear and clear_blue + clear_white >= 0.95 * clear,

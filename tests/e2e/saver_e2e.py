@@ -343,27 +343,34 @@ def logo_rows():
     return LOGO[0]
 
 
-def frame_checks(shot):
-    """The frame: blue field, the logo unscaled at the top-left, snow.
-
-    Returns [(passed, what)] and a line that sums up what was counted."""
-    lw, lh, logo = logo_rows()
-    w = min(shot.width, lw)
-    h = min(shot.height, lh)
+def logo_area_counts(picture, logo):
+    """Over the logo's area at the picture's top-left (every second pixel):
+    the logo's clear pixels, those showing blue and white, its opaque
+    pixels, and those showing the logo's own colour. `picture` has width,
+    height and at(x, y)."""
+    lw, lh, rows = logo
     clear = clear_blue = clear_white = solid = solid_match = 0
-    for y in range(0, h, 2):
-        row = logo[y]
-        for x in range(0, w, 2):
+    for y in range(0, min(picture.height, lh), 2):
+        row = rows[y]
+        for x in range(0, min(picture.width, lw), 2):
             a = row[4 * x + 3]
-            p_ = shot.at(x, y)
+            p_ = picture.at(x, y)
             if a == 0:
                 clear += 1
                 clear_blue += is_blue(p_)
                 clear_white += is_white(p_)
             elif a == 255:
                 solid += 1
-                if all(abs(p_[k] - row[4 * x + k]) <= 12 for k in range(3)):
-                    solid_match += 1
+                solid_match += all(abs(p_[k] - row[4 * x + k]) <= 12 for k in range(3))
+    return clear, clear_blue, clear_white, solid, solid_match
+
+
+def frame_checks(shot):
+    """The frame: blue field, the logo unscaled at the top-left, snow.
+
+    Returns [(passed, what)] and a line that sums up what was counted."""
+    lw, lh, logo = logo_rows()
+    clear, clear_blue, clear_white, solid, solid_match = logo_area_counts(shot, (lw, lh, logo))
     # Outside the logo's area (a screen larger than 1440 x 900) only the blue
     # field and the snow show.
     outside = outside_blue = outside_white = 0
