@@ -108,13 +108,43 @@ void PutBackdrop(Snowfall& snowfall) {
   if (moving >= 0) snowfall.movingCount = moving;
 }
 
+// Where a particle's next pixel lies in the FrameBuffer, closely enough to
+// fetch it ahead: its position one step on, wrapping ignored.
+struct FrameRows {
+  uint8_t* pixels;  // null: nothing is fetched
+  uint32_t width, height;
+};
+
+constexpr int32_t kFetchAhead = 8;  // particles
+
+// The address of that pixel, or null when it falls outside.
+const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle) {
+  const double x = particle.x + particle.dx + 0.5;
+  const double y = particle.y + particle.dy + 0.5;
+  // Also false for NaN.
+  if (!(x >= 0.0 && y >= 0.0 && x < frame.width && y < frame.height)) return nullptr;
+  const size_t offset = static_cast<size_t>(y) * frame.width + static_cast<size_t>(x);
+  return frame.pixels + 4 * offset;
+}
+
 // Steps every particle in index order. With `snow`, the pixel each one set
 // is listed there (PackPoint); returns how many were listed.
 int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
   const ArrayDescriptor<1>& particles = snowfall.particles;
+  const int32_t first = LowerBound(particles, 0);
   const int32_t last = UpperBound(particles, 0);
+  // Each particle's pixel is a cache miss in a FrameBuffer larger than the
+  // caches; asked for a few particles ahead, the misses overlap.
+  const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), saverState.width,
+                        saverState.height};
   int32_t listed = 0;
-  for (int32_t i = LowerBound(particles, 0); i <= last; ++i) {
+  for (int32_t i = first; i <= last; ++i) {
+    // (The prefetch stays in this loop: GCC drops a function that does
+    // nothing but prefetch, and every call to it.)
+    if (frame.pixels && i + kFetchAhead <= last) {
+      const uint8_t* ahead = NextPixelAddress(frame, snowfall.storage[i + kFetchAhead]);
+      if (ahead) __builtin_prefetch(ahead, 1);
+    }
     Particle& particle = snowfall.storage[i];
     StepParticle(particle);
     if (!snow) continue;

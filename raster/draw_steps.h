@@ -101,9 +101,14 @@ inline PixelPoint TransformPoint(const DrawContext* context, float x, float y) {
 }
 
 // ---- the primitive lock protocol ---------------------------------------------
-// The lock is a pair of bits in the mode's flag word that both threads
-// change, so every change is one atomic operation; with the off-screen
-// driver it excludes nothing.
+// The lock is a pair of bits that both threads change; with the off-screen
+// driver it excludes nothing. A primitive only ever sets both bits or clears
+// both, and they have a byte of their own, so with a driver that has no lock
+// hooks each change is one plain store of that byte: it leaves the byte as
+// an atomic read-modify-write would, and, unlike one, it does not wait for
+// the pixel stores before it to reach memory. 10001 pixel sets a frame would
+// otherwise each wait for a cache miss. A driver with hooks gets the
+// read-modify-write, which decides alone which thread calls them.
 
 inline void CallDriverLock(ScreenMode* mode) {
   if (mode->driver && mode->driver->lock) mode->driver->lock(mode);
@@ -113,15 +118,25 @@ inline void CallDriverUnlock(ScreenMode* mode) {
   if (mode->driver && mode->driver->unlock) mode->driver->unlock(mode);
 }
 
+inline bool DriverHasLockHooks(const ScreenMode* mode) {
+  return mode->driver && (mode->driver->lock || mode->driver->unlock);
+}
+
+constexpr uint8_t kBothLockBits = kLockHeld | kAutoLock;
+
 inline void BeginDraw() {
   ScreenMode* mode = CurrentScreenMode();
   if (!mode) return;
-  uint32_t flags = mode->flags.load(std::memory_order_relaxed);
+  uint8_t bits = mode->lockBits.load(std::memory_order_acquire);
+  if (bits & kBothLockBits) return;
+  if (!DriverHasLockHooks(mode)) {
+    mode->lockBits.store(kBothLockBits, std::memory_order_release);
+    return;
+  }
   do {
-    if (flags & (kLockHeld | kAutoLock)) return;
-  } while (!mode->flags.compare_exchange_weak(flags, flags | kLockHeld | kAutoLock,
-                                              std::memory_order_acq_rel,
-                                              std::memory_order_relaxed));
+    if (bits & kBothLockBits) return;
+  } while (!mode->lockBits.compare_exchange_weak(bits, kBothLockBits, std::memory_order_acq_rel,
+                                                 std::memory_order_acquire));
   CallDriverLock(mode);
 }
 
@@ -151,9 +166,8 @@ inline void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCou
 }
 
 // Clears both lock bits; true when the lock was held (by the given bit).
-inline bool ReleaseLockBits(ScreenMode* mode, uint32_t heldBit) {
-  const uint32_t before =
-      mode->flags.fetch_and(~(kLockHeld | kAutoLock), std::memory_order_acq_rel);
+inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
+  const uint8_t before = mode->lockBits.fetch_and(0, std::memory_order_acq_rel);
   return (before & heldBit) != 0;
 }
 
@@ -161,8 +175,10 @@ inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
   MarkRowsDrawn(context, firstRow, rowCount);
   ScreenMode* mode = CurrentScreenMode();
   if (!mode) return;
-  if ((mode->flags.load(std::memory_order_acquire) & kAutoLock) &&
-      ReleaseLockBits(mode, kAutoLock)) {
-    CallDriverUnlock(mode);
+  if (!(mode->lockBits.load(std::memory_order_acquire) & kAutoLock)) return;
+  if (!DriverHasLockHooks(mode)) {
+    mode->lockBits.store(0, std::memory_order_release);
+    return;
   }
+  if (ReleaseLockBits(mode, kAutoLock)) CallDriverUnlock(mode);
 }

@@ -140,7 +140,7 @@ struct ScreenDriver {
   void (*setPaletteEntry)(ScreenMode* mode, int32_t index, uint32_t colour);
 };
 
-// The off-screen driver "Null": lock and unlock do nothing, no other hooks.
+// The off-screen driver "Null": no hooks, so lock and unlock do nothing.
 extern const ScreenDriver kNullDriver;
 
 struct RasterFont {
@@ -200,9 +200,18 @@ struct ScreenMode {
   int32_t eventRead;
   int32_t eventWrite;
   RuntimeMutex* eventGuard;
-  // Lock bits and mode bits; both threads change the lock bits.
+  // The mode bits. The lock bits (kLockHeld, kAutoLock) are kept apart, in
+  // a byte that holds nothing else: a primitive sets or clears both with one
+  // store of that byte and never touches the mode bits, which the other
+  // thread may be changing. ModeFlags gives the two together.
   std::atomic<uint32_t> flags;
+  std::atomic<uint8_t> lockBits;
 };
+
+inline uint32_t ModeFlags(const ScreenMode* mode) {
+  return mode->flags.load(std::memory_order_relaxed) |
+         mode->lockBits.load(std::memory_order_relaxed);
+}
 
 // The current mode, null while none is set. Every primitive asks for it
 // several times, so the question is answered inline.

@@ -1,13 +1,14 @@
-// The screen lock and the dirty rows. The lock is a pair of bits in the
-// mode's flag word that both threads change, so every change is one atomic
-// operation; with the off-screen driver it excludes nothing. The primitive
-// half of the protocol is inline, in raster/draw_steps.h.
+// The screen lock and the dirty rows. The lock is a pair of bits that both
+// threads change; here every change is one atomic read-modify-write, as
+// ScreenLock sets one bit and must keep the other. With the off-screen
+// driver the lock excludes nothing. The primitive half of the protocol is
+// inline, in raster/draw_steps.h.
 #include "raster/raster.h"
 
 void ScreenLock() {
   ScreenMode* mode = CurrentScreenMode();
   if (!mode) return;
-  const uint32_t before = mode->flags.fetch_or(kLockHeld, std::memory_order_acq_rel);
+  const uint32_t before = mode->lockBits.fetch_or(kLockHeld, std::memory_order_acq_rel);
   if (!(before & kLockHeld)) CallDriverLock(mode);
 }
 
@@ -21,7 +22,7 @@ void ScreenUnlock(int32_t firstRow, int32_t lastRow) {
   if (workPage == mode->visiblePage && firstRow <= lastRow && lastRow < mode->height) {
     MarkDirtyRows(mode, firstRow, lastRow);
   }
-  if ((mode->flags.load(std::memory_order_acquire) & kLockHeld) &&
+  if ((mode->lockBits.load(std::memory_order_acquire) & kLockHeld) &&
       ReleaseLockBits(mode, kLockHeld)) {
     CallDriverUnlock(mode);
   }

@@ -23,9 +23,6 @@ constexpr int32_t kMaxScreenSide = 0xFFFF;  // ModeInfo holds 16-bit sizes
 int32_t g_nextModeId = 1;
 bool g_exitHandlerRegistered = false;
 
-void NullDriverLock(ScreenMode*) {}
-void NullDriverUnlock(ScreenMode*) {}
-
 // Palette at 8 bits or less: a grey ramp until someone sets entries.
 struct DefaultPaletteTable {
   uint32_t entries[256];
@@ -184,6 +181,7 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
   }
   if (ActiveBlendIsSimd()) modeFlags |= kSimdAvailable;
   mode->flags.store(modeFlags, std::memory_order_relaxed);
+  mode->lockBits.store(0, std::memory_order_relaxed);
 
   if (flags == kFlagsOffScreen) {
     mode->driver = &kNullDriver;
@@ -223,8 +221,9 @@ uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t la
   return page <= largestBlock ? page : 0;
 }
 
-const ScreenDriver kNullDriver = {"Null", nullptr, nullptr, NullDriverLock, NullDriverUnlock,
-                                  nullptr};
+// No hooks: its lock and unlock do nothing, and without hooks to pair up,
+// a primitive's lock steps are plain stores (raster/draw_steps.h).
+const ScreenDriver kNullDriver = {"Null", nullptr, nullptr, nullptr, nullptr, nullptr};
 
 std::atomic<ScreenMode*> g_currentScreenMode{nullptr};
 

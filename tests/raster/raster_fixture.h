@@ -63,7 +63,7 @@ class RasterTest : public ::testing::Test {
   }
 
   static uint32_t LockBits() {
-    return CurrentScreenMode()->flags.load() & (kLockHeld | kAutoLock);
+    return CurrentScreenMode()->lockBits.load();
   }
 };
 

@@ -26,7 +26,7 @@ TEST_F(ScreenModeTest, SetsA32BitModeWithPackedRowsClearedToOpaqueBlack) {
   EXPECT_EQ(mode->visiblePage, 0);
   ASSERT_NE(mode->driver, nullptr);
   EXPECT_STREQ(mode->driver->name, "Null");
-  EXPECT_EQ(mode->flags.load() & (kLockHeld | kAutoLock | kAlphaPrimitives), 0u);
+  EXPECT_EQ(ModeFlags(mode) & (kLockHeld | kAutoLock | kAlphaPrimitives), 0u);
   for (int32_t y = 0; y < 11; ++y) {
     for (int32_t x = 0; x < 37; ++x) ASSERT_EQ(ScreenPixel(x, y), 0xFF000000u) << x << "," << y;
   }
