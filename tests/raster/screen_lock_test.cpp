@@ -14,12 +14,15 @@ void CountUnlock(ScreenMode*) { ++g_unlockCalls; }
 const ScreenDriver kCountingDriver = {"Counting", nullptr, nullptr, CountLock, CountUnlock,
                                       nullptr};
 
-class ScreenLockTest : public RasterTest {
+// Run with a driver that counts its hook calls, whose lock bits change by
+// read-modify-write, and with the off-screen driver, which has no hooks and
+// whose lock bits change by plain stores. The bits must go the same way.
+class ScreenLockTest : public RasterTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     RasterTest::SetUp();
     SetMode(8, 10);
-    CurrentScreenMode()->driver = &kCountingDriver;
+    CurrentScreenMode()->driver = GetParam() ? &kCountingDriver : &kNullDriver;
     g_lockCalls = g_unlockCalls = 0;
     ClearDirtyRows();
   }
@@ -27,28 +30,44 @@ class ScreenLockTest : public RasterTest {
     if (CurrentScreenMode()) CurrentScreenMode()->driver = &kNullDriver;
     RasterTest::TearDown();
   }
+  // Hook calls are counted only where there are hooks.
+  void ExpectLockCalls(int calls) {
+    if (GetParam()) {
+      EXPECT_EQ(g_lockCalls, calls);
+    }
+  }
+  void ExpectUnlockCalls(int calls) {
+    if (GetParam()) {
+      EXPECT_EQ(g_unlockCalls, calls);
+    }
+  }
 };
 
-TEST_F(ScreenLockTest, TwoLocksThenOneUnlockLeavesTheScreenUnlocked) {
+INSTANTIATE_TEST_SUITE_P(Drivers, ScreenLockTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "WithLockHooks" : "OffScreen";
+                         });
+
+TEST_P(ScreenLockTest, TwoLocksThenOneUnlockLeavesTheScreenUnlocked) {
   ScreenLock();
   EXPECT_EQ(LockBits(), kLockHeld);
   ScreenLock();
-  EXPECT_EQ(g_lockCalls, 1);
+  ExpectLockCalls(1);
   ScreenUnlock(-1, -1);
   EXPECT_EQ(LockBits(), 0u);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
   ScreenUnlock(-1, -1);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
 }
 
-TEST_F(ScreenLockTest, UnlockWithoutLockMarksRowsButCallsNoHook) {
+TEST_P(ScreenLockTest, UnlockWithoutLockMarksRowsButCallsNoHook) {
   ScreenUnlock(-1, -1);
   EXPECT_EQ(DirtyRows(), "1111111111");
-  EXPECT_EQ(g_unlockCalls, 0);
-  EXPECT_EQ(g_lockCalls, 0);
+  ExpectUnlockCalls(0);
+  ExpectLockCalls(0);
 }
 
-TEST_F(ScreenLockTest, UnlockMarksOnlyTheRowsGiven) {
+TEST_P(ScreenLockTest, UnlockMarksOnlyTheRowsGiven) {
   ScreenUnlock(5, 2);
   EXPECT_EQ(DirtyRows(), "0000000000");
   ScreenUnlock(2, 4);
@@ -65,51 +84,51 @@ TEST_F(ScreenLockTest, UnlockMarksOnlyTheRowsGiven) {
   EXPECT_EQ(DirtyRows(), "0000000000");
 }
 
-TEST_F(ScreenLockTest, APrimitiveLocksAndUnlocksByItself) {
+TEST_P(ScreenLockTest, APrimitiveLocksAndUnlocksByItself) {
   PixelSet(nullptr, 1, 1, 0xFFFFFFFFu, 4, 0);
-  EXPECT_EQ(g_lockCalls, 1);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectLockCalls(1);
+  ExpectUnlockCalls(1);
   EXPECT_EQ(LockBits(), 0u);
   EXPECT_EQ(DirtyRows(), "0100000000");
 }
 
-TEST_F(ScreenLockTest, APrimitiveInsideAHeldLockNeitherLocksNorUnlocks) {
+TEST_P(ScreenLockTest, APrimitiveInsideAHeldLockNeitherLocksNorUnlocks) {
   ScreenLock();
   PixelSet(nullptr, 1, 1, 0xFFFFFFFFu, 4, 0);
   DrawLine(nullptr, 0, 0, 3, 3, 0xFF00FF00u, 2, 0xFFFF, 0);
-  EXPECT_EQ(g_lockCalls, 1);
-  EXPECT_EQ(g_unlockCalls, 0);
+  ExpectLockCalls(1);
+  ExpectUnlockCalls(0);
   EXPECT_EQ(LockBits(), kLockHeld);
   ScreenUnlock(-1, -1);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
   EXPECT_EQ(LockBits(), 0u);
 }
 
-TEST_F(ScreenLockTest, BeginAndEndDrawPairUp) {
+TEST_P(ScreenLockTest, BeginAndEndDrawPairUp) {
   DrawContext* context = GetDrawContext();
   BeginDraw();
   EXPECT_EQ(LockBits(), kLockHeld | kAutoLock);
   BeginDraw();
-  EXPECT_EQ(g_lockCalls, 1);
+  ExpectLockCalls(1);
   EndDraw(context, 0, 0);
   EXPECT_EQ(LockBits(), 0u);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
   EndDraw(context, 0, 0);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
 }
 
-TEST_F(ScreenLockTest, ScreenUnlockAlsoEndsAnAutomaticLock) {
+TEST_P(ScreenLockTest, ScreenUnlockAlsoEndsAnAutomaticLock) {
   BeginDraw();
   ScreenUnlock(-1, -1);
   EXPECT_EQ(LockBits(), 0u);
-  EXPECT_EQ(g_unlockCalls, 1);
+  ExpectUnlockCalls(1);
 }
 
-TEST_F(ScreenLockTest, AClippedPrimitiveTakesNoLock) {
+TEST_P(ScreenLockTest, AClippedPrimitiveTakesNoLock) {
   PixelSet(nullptr, -3, 2, 0xFFFFFFFFu, 4, 0);
   DrawLine(nullptr, -10, 0, -2, 5, 0xFFFFFFFFu, 2, 0xFFFF, 0);
-  EXPECT_EQ(g_lockCalls, 0);
-  EXPECT_EQ(g_unlockCalls, 0);
+  ExpectLockCalls(0);
+  ExpectUnlockCalls(0);
   EXPECT_EQ(LockBits(), 0u);
   EXPECT_EQ(DirtyRows(), "0000000000");
 }

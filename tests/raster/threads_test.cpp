@@ -51,6 +51,9 @@ TEST_F(ThreadsTest, DrawingWhileAnotherThreadPresentsIsOrderly) {
   ASSERT_NE(backdrop, nullptr);
   DrawLine(backdrop.get(), 0, 0, kWidth, kHeight, 0xFF0000FFu, 2, 0xFFFF, 0);
 
+  // Set once the blend routines are chosen; both threads' lock steps must
+  // leave the mode bits as they are.
+  const uint32_t modeBits = CurrentScreenMode()->flags.load();
   Presenter presenter;
   presenter.expectedPointer = CurrentScreenMode()->frameBuffer;
   ThreadRecord* thread = ThreadStart(PresentFrames, reinterpret_cast<uintptr_t>(&presenter));
@@ -74,6 +77,7 @@ TEST_F(ThreadsTest, DrawingWhileAnotherThreadPresentsIsOrderly) {
   EXPECT_GT(presenter.frames.load(), 0);
   EXPECT_EQ(presenter.wrongPointers.load(), 0);
   EXPECT_EQ(LockBits(), 0u);
+  EXPECT_EQ(CurrentScreenMode()->flags.load(), modeBits);
   // Every row was both drawn and presented.
   EXPECT_EQ(DirtyRows(), std::string(kHeight, '1'));
   // The last frame: blue everywhere but the white particles. Opaque blue
