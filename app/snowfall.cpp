@@ -115,7 +115,7 @@ struct FrameRows {
   uint32_t width, height;
 };
 
-constexpr int32_t kFetchAhead = 8;  // particles
+constexpr int32_t kFetchAhead = 16;  // particles
 
 // The address of that pixel, or null when it falls outside.
 const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle) {

@@ -124,12 +124,12 @@ inline bool DriverHasLockHooks(const ScreenMode* mode) {
 
 constexpr uint8_t kBothLockBits = kLockHeld | kAutoLock;
 
-inline void BeginDraw() {
-  ScreenMode* mode = CurrentScreenMode();
-  if (!mode) return;
+// The lock half of a primitive on the current mode; `hooks`: the mode's
+// driver has lock hooks (DriverHasLockHooks).
+inline void BeginDrawOn(ScreenMode* mode, bool hooks) {
   uint8_t bits = mode->lockBits.load(std::memory_order_acquire);
   if (bits & kBothLockBits) return;
-  if (!DriverHasLockHooks(mode)) {
+  if (!hooks) {
     mode->lockBits.store(kBothLockBits, std::memory_order_release);
     return;
   }
@@ -138,6 +138,11 @@ inline void BeginDraw() {
   } while (!mode->lockBits.compare_exchange_weak(bits, kBothLockBits, std::memory_order_acq_rel,
                                                  std::memory_order_acquire));
   CallDriverLock(mode);
+}
+
+inline void BeginDraw() {
+  ScreenMode* mode = CurrentScreenMode();
+  if (mode) BeginDrawOn(mode, DriverHasLockHooks(mode));
 }
 
 // Rows are clamped to the screen; an empty or reversed range marks nothing.
@@ -171,14 +176,18 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
   return (before & heldBit) != 0;
 }
 
-inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
-  MarkRowsDrawn(context, firstRow, rowCount);
-  ScreenMode* mode = CurrentScreenMode();
-  if (!mode) return;
+// The unlock half of a primitive on the current mode.
+inline void EndDrawOn(ScreenMode* mode, bool hooks) {
   if (!(mode->lockBits.load(std::memory_order_acquire) & kAutoLock)) return;
-  if (!DriverHasLockHooks(mode)) {
+  if (!hooks) {
     mode->lockBits.store(0, std::memory_order_release);
     return;
   }
   if (ReleaseLockBits(mode, kAutoLock)) CallDriverUnlock(mode);
+}
+
+inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
+  MarkRowsDrawn(context, firstRow, rowCount);
+  ScreenMode* mode = CurrentScreenMode();
+  if (mode) EndDrawOn(mode, DriverHasLockHooks(mode));
 }

@@ -30,7 +30,7 @@ bool PatternBit(uint32_t style, int64_t step) {
   return (style >> (15 - (step & 15))) & 1;
 }
 
-uint32_t ColourFor(const DrawContext* context, uint32_t colour, int32_t flags,
+inline uint32_t ColourFor(const DrawContext* context, uint32_t colour, int32_t flags,
                    bool useBackground) {
   if (flags < 0) return useBackground ? context->background : context->foreground;
   return ConvertColour(context->targetBytesPerPixel, colour);
@@ -183,14 +183,13 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
   const PixelPoint point = TransformPoint(context, x, y);
   if (!Inside(ClipOf(context), point.x, point.y)) return;
-  // Both lock steps are atomic operations that wait for everything before
-  // them; the row mark is found before the lock, so that only the two
-  // stores lie between them.
-  std::atomic<uint8_t>* rowMark = OnFrameBuffer(context, mode) ? &mode->dirtyLines[point.y] : nullptr;
-  BeginDraw();
+  // The mode cannot change during the call: only the drawing thread sets
+  // modes. The pixel's row is marked between the lock steps.
+  const bool hooks = DriverHasLockHooks(mode);
+  BeginDrawOn(mode, hooks);
   context->putPixel(context, point.x, point.y, colour);
-  if (rowMark) rowMark->store(1, std::memory_order_relaxed);
-  EndDraw(context, 0, 0);  // the unlock half: the row is marked
+  if (OnFrameBuffer(context, mode)) mode->dirtyLines[point.y].store(1, std::memory_order_relaxed);
+  EndDrawOn(mode, hooks);
 }
 
 void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,
