@@ -99,7 +99,12 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
     StorePixel(address, after);
     firstRow = std::min(firstRow, y);
     lastRow = std::max(lastRow, y);
-    if (AlphaBlendPixel(sourcePixel, after) != after) stillChanging[kept++] = point;
+    // An opaque source pixel takes each channel to s, or s - 1 where the
+    // target's was below s: (255 s + d) >> 8. Both stay under a further
+    // blend, so such a pixel has settled and needs no second blend.
+    if ((sourcePixel >> 24) != 0xFF && AlphaBlendPixel(sourcePixel, after) != after) {
+      stillChanging[kept++] = point;
+    }
   }
   EndDraw(context, firstRow, lastRow - firstRow + 1);
   return kept;

@@ -150,7 +150,7 @@ BENCHMARK(BackdropPutOnlyBench)->Apply(Sizes);
 BENCHMARK(ParticlesOnlyBench)->Apply(Sizes);
 BENCHMARK(SnowfallWholeFrameBench)->Apply(Sizes);
 BENCHMARK(SnowfallFrameBench)->Apply(Sizes);
-BENCHMARK(SnowfallChosenFrameBench)->Apply(Sizes)->Iterations(4 * kChoiceCycle);
+BENCHMARK(SnowfallChosenFrameBench)->Apply(Sizes)->Iterations(kChoiceCycle)->Repetitions(3);
 
 }  // namespace
 

@@ -74,6 +74,19 @@ TEST(AlphaBlendPixelTest, MatchesTheReferenceOnEveryChannelTriple) {
   }
 }
 
+// The put at listed points relies on this: under an opaque source pixel,
+// whatever the target held, one blend reaches the fixed point.
+TEST(AlphaBlendPixelTest, AnOpaqueSourceSettlesEveryPixelInOneBlend) {
+  for (uint32_t s = 0; s < 256; ++s) {
+    for (uint32_t d = 0; d < 256; ++d) {
+      const uint32_t source = 0xFF000000u | (s << 16) | (d << 8) | (s ^ d);
+      const uint32_t destination = (d << 24) | (d << 16) | (s << 8) | (255 - d);
+      const uint32_t once = AlphaBlendPixel(source, destination);
+      ASSERT_EQ(AlphaBlendPixel(source, once), once) << std::hex << source << " over " << destination;
+    }
+  }
+}
+
 class FasterBlendTest : public ::testing::TestWithParam<BlendKernel> {
  protected:
   void SetUp() override {
