@@ -113,6 +113,7 @@ void PutBackdrop(Snowfall& snowfall) {
 struct FrameRows {
   uint8_t* pixels;  // null: nothing is fetched
   uint32_t width, height;
+  double widthLimit, heightLimit;  // the same, for the comparisons
 };
 
 constexpr int32_t kFetchAhead = 16;  // particles
@@ -122,7 +123,7 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
   const double x = particle.x + particle.dx + 0.5;
   const double y = particle.y + particle.dy + 0.5;
   // Also false for NaN.
-  if (!(x >= 0.0 && y >= 0.0 && x < frame.width && y < frame.height)) return nullptr;
+  if (!(x >= 0.0 && y >= 0.0 && x < frame.widthLimit && y < frame.heightLimit)) return nullptr;
   const size_t offset = static_cast<size_t>(y) * frame.width + static_cast<size_t>(x);
   return frame.pixels + 4 * offset;
 }
@@ -135,8 +136,9 @@ int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
   const int32_t last = UpperBound(particles, 0);
   // Each particle's pixel is a cache miss in a FrameBuffer larger than the
   // caches; asked for a few particles ahead, the misses overlap.
-  const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), saverState.width,
-                        saverState.height};
+  const uint32_t width = saverState.width, height = saverState.height;
+  const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), width, height,
+                        static_cast<double>(width), static_cast<double>(height)};
   int32_t listed = 0;
   for (int32_t i = first; i <= last; ++i) {
     // (The prefetch stays in this loop: GCC drops a function that does
@@ -148,11 +150,11 @@ int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
     Particle& particle = snowfall.storage[i];
     StepParticle(particle);
     if (!snow) continue;
-    const int32_t x = RoundCoordinate(static_cast<float>(particle.x));
-    const int32_t y = RoundCoordinate(static_cast<float>(particle.y));
-    if (x >= 0 && y >= 0 && static_cast<uint32_t>(x) < saverState.width &&
-        static_cast<uint32_t>(y) < saverState.height) {
-      snow[listed++] = PackPoint(x, y);
+    // Negative coordinates turn into large unsigned ones, also outside.
+    const uint32_t x = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.x)));
+    const uint32_t y = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.y)));
+    if (x < width && y < height) {
+      snow[listed++] = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
     }
   }
   return listed;
