@@ -166,20 +166,46 @@ void BM_AlphaPutSse2OverMemcpy(benchmark::State& state) {
   PutOverMemcpy(state, BlendKernel::kSse2);
 }
 
-// One frame's particles: 10001 pixel sets at scattered positions.
+// One frame's particles: 10001 scattered positions.
+struct ScatteredPoints {
+  std::vector<float> xs = std::vector<float>(10001), ys = std::vector<float>(10001);
+  ScatteredPoints() {
+    uint32_t seed = 12345;
+    for (size_t i = 0; i < xs.size(); ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      xs[i] = static_cast<float>(seed % 1921);
+      seed = seed * 1664525u + 1013904223u;
+      ys[i] = static_cast<float>(seed % 1081);
+    }
+  }
+};
+
 void BM_PixelSet10001(benchmark::State& state) {
   StartRuntime();
   SetScreenMode(1920, 1080, 32, 1, -1, 0);
-  std::vector<float> xs(10001), ys(10001);
-  uint32_t seed = 12345;
-  for (size_t i = 0; i < xs.size(); ++i) {
-    seed = seed * 1664525u + 1013904223u;
-    xs[i] = static_cast<float>(seed % 1921);
-    seed = seed * 1664525u + 1013904223u;
-    ys[i] = static_cast<float>(seed % 1081);
-  }
+  const ScatteredPoints points;
   for (auto _ : state) {
-    for (size_t i = 0; i < xs.size(); ++i) PixelSet(nullptr, xs[i], ys[i], 0xFFFFFFFFu, 4, 0);
+    for (size_t i = 0; i < points.xs.size(); ++i) {
+      PixelSet(nullptr, points.xs[i], points.ys[i], 0xFFFFFFFFu, 4, 0);
+    }
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 10001);
+}
+
+// The baseline for it: the same points rounded, clipped and stored into the
+// same FrameBuffer directly, without a context, colour or lock.
+void BM_PixelStore10001Baseline(benchmark::State& state) {
+  StartRuntime();
+  SetScreenMode(1920, 1080, 32, 1, -1, 0);
+  const ScatteredPoints points;
+  auto* frame = static_cast<uint32_t*>(ScreenPointer());
+  for (auto _ : state) {
+    for (size_t i = 0; i < points.xs.size(); ++i) {
+      const uint32_t x = static_cast<uint32_t>(RoundCoordinate(points.xs[i]));
+      const uint32_t y = static_cast<uint32_t>(RoundCoordinate(points.ys[i]));
+      if (x < 1920 && y < 1080) frame[y * 1920 + x] = 0xFFFFFFFFu;
+    }
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * 10001);
@@ -199,6 +225,10 @@ BENCHMARK(BM_AlphaPut)->Apply(Sizes);
 BENCHMARK(BM_AlphaPutAvx2)->Apply(Sizes);
 BENCHMARK(BM_AlphaPutSse2)->Apply(Sizes);
 BENCHMARK(BM_AlphaPutScalar)->Apply(Sizes);
+BENCHMARK(BM_PixelStore10001Baseline)
+    ->Repetitions(kRepetitions)
+    ->DisplayAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PixelSet10001)
     ->Repetitions(kRepetitions)
     ->DisplayAggregatesOnly(true)
