@@ -19,8 +19,11 @@ struct Overlap {
   const uint8_t* sourcePixels;
   int32_t sourcePitch;
 
+  // One unsigned comparison per side: a point left of or above the overlap
+  // wraps to a large value (right >= left and bottom >= top).
   bool Holds(int32_t x, int32_t y) const {
-    return x >= left && x < right && y >= top && y < bottom;
+    return static_cast<uint64_t>(int64_t{x} - left) < static_cast<uint64_t>(int64_t{right} - left) &&
+           static_cast<uint64_t>(int64_t{y} - top) < static_cast<uint64_t>(int64_t{bottom} - top);
   }
   const uint8_t* SourceAddress(int32_t x, int32_t y) const {
     return sourcePixels + static_cast<size_t>(y - top) * sourcePitch +
@@ -42,8 +45,8 @@ bool FindOverlap(DrawContext* context, ImageBuffer* target, const ImageBuffer* s
   if (image.bytesPerPixel != 4 || context->targetBytesPerPixel != 4) return false;
   overlap->left = context->viewX;
   overlap->top = context->viewY;
-  overlap->right = context->viewX + std::min(context->viewWidth, image.width);
-  overlap->bottom = context->viewY + std::min(context->viewHeight, image.height);
+  overlap->right = context->viewX + std::max(0, std::min(context->viewWidth, image.width));
+  overlap->bottom = context->viewY + std::max(0, std::min(context->viewHeight, image.height));
   overlap->sourcePixels = image.pixels;
   overlap->sourcePitch = image.pitch;
   return true;
@@ -66,9 +69,14 @@ template <bool kOnlyOverColour>
 int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                   const uint32_t* points, int32_t count, uint32_t* stillChanging) {
   DrawContext* context = GetDrawContext();
-  Overlap overlap;
-  if (!FindOverlap(context, target, source, &overlap)) return Fail();
+  Overlap found;
+  if (!FindOverlap(context, target, source, &found)) return Fail();
   if (count <= 0) return 0;
+  // Copies the pixel stores cannot alias: stores through a byte pointer
+  // could change anything in memory, and the loop would read the overlap
+  // and the row table anew after each one.
+  const Overlap overlap = found;
+  uint8_t* const* const rows = context->rows;
 
   BeginDraw();
   int32_t kept = 0;
@@ -83,7 +91,7 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
       const int32_t aheadX = PointX(points[i + kFetchAhead]);
       const int32_t aheadY = PointY(points[i + kFetchAhead]);
       if (overlap.Holds(aheadX, aheadY)) {
-        __builtin_prefetch(context->rows[aheadY] + 4 * static_cast<size_t>(aheadX), 1);
+        __builtin_prefetch(rows[aheadY] + 4 * static_cast<size_t>(aheadX), 1);
         __builtin_prefetch(overlap.SourceAddress(aheadX, aheadY), 0);
       }
     }
@@ -91,7 +99,7 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
     const int32_t x = PointX(point);
     const int32_t y = PointY(point);
     if (!overlap.Holds(x, y)) continue;
-    uint8_t* address = context->rows[y] + 4 * static_cast<size_t>(x);
+    uint8_t* address = rows[y] + 4 * static_cast<size_t>(x);
     const uint32_t before = LoadPixel(address);
     if (kOnlyOverColour && before != colour) continue;
     const uint32_t sourcePixel = LoadPixel(overlap.SourceAddress(x, y));
