@@ -114,13 +114,24 @@ def cpu_ticks(stat_path):
     return int(fields[11]) + int(fields[12])  # utime, stime
 
 
+def voluntary_switches(status_path):
+    with open(status_path) as f:
+        for line in f:
+            if line.startswith("voluntary_ctxt_switches:"):
+                return int(line.split()[1])
+    return 0
+
+
 def thread_times(pid):
+    """Each thread's name, CPU ticks and voluntary switches (its sleeps and
+    waits: for the main thread, about one a frame)."""
     times = {}
     for tid in os.listdir(f"/proc/{pid}/task"):
         try:
             with open(f"/proc/{pid}/task/{tid}/comm") as f:
                 name = f.read().strip()
-            times[int(tid)] = (name, cpu_ticks(f"/proc/{pid}/task/{tid}/stat"))
+            times[int(tid)] = (name, cpu_ticks(f"/proc/{pid}/task/{tid}/stat"),
+                               voluntary_switches(f"/proc/{pid}/task/{tid}/status"))
         except OSError:
             pass
     return times
@@ -135,12 +146,15 @@ def measure(pid, interval):
     threads_after = thread_times(pid)
     elapsed = time.monotonic() - start
     share = lambda ticks: ticks / CLOCK_TICKS / elapsed
-    print(f"measured {elapsed:.1f} s; share of one core:")
-    print(f"  process {pid:>7}            {share(process_after - process_before):.3f}")
-    for tid, (name, after) in sorted(threads_after.items()):
-        before = threads_before.get(tid, (name, 0))[1]
+    print(f"measured {elapsed:.1f} s; share of one core, and each thread's wake-ups:")
+    print(f"  process {pid:>7}              {share(process_after - process_before):.3f}")
+    for tid, (name, after, switches) in sorted(threads_after.items()):
+        _, before, switches_before = threads_before.get(tid, (name, 0, 0))
         role = "main thread" if tid == pid else name
-        print(f"  thread  {tid:>7} {role:<12} {share(after - before):.3f}")
+        wakes = (switches - switches_before) / elapsed
+        per_wake = share(after - before) / wakes * 1e6 if wakes else 0.0
+        print(f"  thread  {tid:>7} {role:<14} {share(after - before):.3f}"
+              f"  {wakes:7.0f}/s  {per_wake:6.0f} us CPU each")
 
 
 def main():
