@@ -12,12 +12,17 @@
 
 namespace {
 
-// The overlap of the source, placed on the clip origin, with the clip
-// rectangle, in target pixels; and how to reach both images' pixels.
+uint32_t LoadPixel(const uint8_t* address) {
+  uint32_t pixel;
+  std::memcpy(&pixel, address, 4);
+  return pixel;
+}
+
+void StorePixel(uint8_t* address, uint32_t pixel) { std::memcpy(address, &pixel, 4); }
+
+// The target pixels a put can reach, right and bottom exclusive.
 struct Overlap {
-  int32_t left, top, right, bottom;  // right and bottom exclusive
-  const uint8_t* sourcePixels;
-  int32_t sourcePitch;
+  int32_t left, top, right, bottom;
 
   // One unsigned comparison per side: a point left of or above the overlap
   // wraps to a large value (right >= left and bottom >= top).
@@ -25,19 +30,32 @@ struct Overlap {
     return static_cast<uint64_t>(int64_t{x} - left) < static_cast<uint64_t>(int64_t{right} - left) &&
            static_cast<uint64_t>(int64_t{y} - top) < static_cast<uint64_t>(int64_t{bottom} - top);
   }
-  const uint8_t* SourceAddress(int32_t x, int32_t y) const {
-    return sourcePixels + static_cast<size_t>(y - top) * sourcePitch +
-           4 * static_cast<size_t>(x - left);
-  }
 };
 
-constexpr int32_t kFetchAhead = 16;  // points
+// A source image placed on the overlap's top-left corner.
+struct ImageSource {
+  const uint8_t* pixels;
+  int32_t pitch;
+  int32_t left, top;
 
-int32_t PointX(uint32_t point) { return static_cast<int32_t>(point & 0xFFFF); }
-int32_t PointY(uint32_t point) { return static_cast<int32_t>(point >> 16); }
+  const uint8_t* Address(int32_t x, int32_t y) const {
+    return pixels + static_cast<size_t>(y - top) * pitch + 4 * static_cast<size_t>(x - left);
+  }
+  uint32_t At(int32_t x, int32_t y) const { return LoadPixel(Address(x, y)); }
+};
 
+// A source of one colour everywhere: nothing to read.
+struct ColourSource {
+  uint32_t colour;
+
+  const uint8_t* Address(int32_t, int32_t) const { return nullptr; }
+  uint32_t At(int32_t, int32_t) const { return colour; }
+};
+
+// The overlap of the source, placed on the clip origin, with the clip
+// rectangle, in target pixels; and how to reach the source's pixels.
 bool FindOverlap(DrawContext* context, ImageBuffer* target, const ImageBuffer* source,
-                 Overlap* overlap) {
+                 Overlap* overlap, ImageSource* pixels) {
   if (!context || !CurrentScreenMode() || !source) return false;
   if (!SelectTarget(context, target)) return false;
   ImageInfo image;
@@ -47,8 +65,19 @@ bool FindOverlap(DrawContext* context, ImageBuffer* target, const ImageBuffer* s
   overlap->top = context->viewY;
   overlap->right = context->viewX + std::max(0, std::min(context->viewWidth, image.width));
   overlap->bottom = context->viewY + std::max(0, std::min(context->viewHeight, image.height));
-  overlap->sourcePixels = image.pixels;
-  overlap->sourcePitch = image.pitch;
+  *pixels = ImageSource{image.pixels, image.pitch, overlap->left, overlap->top};
+  return true;
+}
+
+// A colour covers the whole clip rectangle.
+bool FindClip(DrawContext* context, ImageBuffer* target, Overlap* overlap) {
+  if (!context || !CurrentScreenMode()) return false;
+  if (!SelectTarget(context, target)) return false;
+  if (context->targetBytesPerPixel != 4) return false;
+  overlap->left = context->viewX;
+  overlap->top = context->viewY;
+  overlap->right = context->viewX + std::max(0, context->viewWidth);
+  overlap->bottom = context->viewY + std::max(0, context->viewHeight);
   return true;
 }
 
@@ -57,34 +86,28 @@ int32_t Fail() {
   return -1;
 }
 
-uint32_t LoadPixel(const uint8_t* address) {
-  uint32_t pixel;
-  std::memcpy(&pixel, address, 4);
-  return pixel;
-}
+constexpr int32_t kFetchAhead = 16;  // points
 
-void StorePixel(uint8_t* address, uint32_t pixel) { std::memcpy(address, &pixel, 4); }
+int32_t PointX(uint32_t point) { return static_cast<int32_t>(point & 0xFFFF); }
+int32_t PointY(uint32_t point) { return static_cast<int32_t>(point >> 16); }
 
-template <bool kOnlyOverColour>
-int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
-                  const uint32_t* points, int32_t count, uint32_t* stillChanging) {
-  DrawContext* context = GetDrawContext();
-  Overlap found;
-  if (!FindOverlap(context, target, source, &found)) return Fail();
+template <bool kOnlyOverColour, typename Source>
+int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& source,
+                  uint32_t colour, const uint32_t* points, int32_t count,
+                  uint32_t* stillChanging) {
   if (count <= 0) return 0;
-  // Copies the pixel stores cannot alias: stores through a byte pointer
-  // could change anything in memory, and the loop would read the overlap
-  // and the row table anew after each one.
-  const Overlap overlap = found;
+  // The row table is copied where the pixel stores cannot alias it: stores
+  // through a byte pointer could change anything in memory, and the loop
+  // would read it anew after each one.
   uint8_t* const* const rows = context->rows;
 
   BeginDraw();
   int32_t kept = 0;
   int32_t firstRow = overlap.bottom, lastRow = overlap.top - 1;
   for (int32_t i = 0; i < count; ++i) {
-    // Listed pixels lie anywhere in two images larger than the caches, so
-    // nearly every one is a miss in each; asking for them well ahead lets
-    // the misses overlap instead of following one another.
+    // Listed pixels lie anywhere in images larger than the caches, so
+    // nearly every one is a miss; asking for them well ahead lets the
+    // misses overlap instead of following one another.
     // (The prefetches stay in this loop: GCC drops a function that does
     // nothing but prefetch, and every call to it.)
     if (i + kFetchAhead < count) {
@@ -92,7 +115,7 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
       const int32_t aheadY = PointY(points[i + kFetchAhead]);
       if (overlap.Holds(aheadX, aheadY)) {
         __builtin_prefetch(rows[aheadY] + 4 * static_cast<size_t>(aheadX), 1);
-        __builtin_prefetch(overlap.SourceAddress(aheadX, aheadY), 0);
+        if (const uint8_t* ahead = source.Address(aheadX, aheadY)) __builtin_prefetch(ahead, 0);
       }
     }
     const uint32_t point = points[i];
@@ -102,7 +125,7 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
     uint8_t* address = rows[y] + 4 * static_cast<size_t>(x);
     const uint32_t before = LoadPixel(address);
     if (kOnlyOverColour && before != colour) continue;
-    const uint32_t sourcePixel = LoadPixel(overlap.SourceAddress(x, y));
+    const uint32_t sourcePixel = source.At(x, y);
     const uint32_t after = AlphaBlendPixel(sourcePixel, before);
     StorePixel(address, after);
     firstRow = std::min(firstRow, y);
@@ -118,6 +141,17 @@ int32_t PutPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colou
   return kept;
 }
 
+template <bool kOnlyOverColour>
+int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
+                       const uint32_t* points, int32_t count, uint32_t* stillChanging) {
+  DrawContext* context = GetDrawContext();
+  Overlap overlap;
+  ImageSource pixels;
+  if (!FindOverlap(context, target, source, &overlap, &pixels)) return Fail();
+  return PutPoints<kOnlyOverColour>(context, overlap, pixels, colour, points, count,
+                                    stillChanging);
+}
+
 // Rows are compared a stretch at a time: the stretch blended in a copy by
 // the put's own routine, then set against the target.
 constexpr int32_t kStretch = 64;
@@ -126,24 +160,33 @@ constexpr int32_t kStretch = 64;
 
 int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uint32_t* points,
                        int32_t count, uint32_t* stillChanging) {
-  return PutPoints<false>(target, source, 0, points, count, stillChanging);
+  return PutImagePoints<false>(target, source, 0, points, count, stillChanging);
 }
 
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging) {
-  return PutPoints<true>(target, source, colour, points, count, stillChanging);
+  return PutImagePoints<true>(target, source, colour, points, count, stillChanging);
+}
+
+int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
+                                 const uint32_t* points, int32_t count, uint32_t* stillChanging) {
+  DrawContext* context = GetDrawContext();
+  Overlap overlap;
+  if (!FindClip(context, target, &overlap)) return Fail();
+  return PutPoints<true>(context, overlap, ColourSource{sourceColour}, colour, points, count,
+                         stillChanging);
 }
 
 int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,
                                int32_t capacity) {
   DrawContext* context = GetDrawContext();
   Overlap overlap;
-  if (!FindOverlap(context, target, source, &overlap)) return Fail();
+  ImageSource pixels;
+  if (!FindOverlap(context, target, source, &overlap, &pixels)) return Fail();
   int32_t found = 0;
   uint32_t blended[kStretch];
   for (int32_t y = overlap.top; y < overlap.bottom; ++y) {
-    const uint8_t* sourceRow =
-        overlap.sourcePixels + static_cast<size_t>(y - overlap.top) * overlap.sourcePitch;
+    const uint8_t* sourceRow = pixels.Address(overlap.left, y);
     const uint8_t* targetRow = context->rows[y];
     for (int32_t x = overlap.left; x < overlap.right; x += kStretch) {
       const int32_t width = std::min(kStretch, overlap.right - x);

@@ -116,6 +116,11 @@ int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uin
 // left out, so a point listed twice is blended only the first time.
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging);
+// The same for a source of one colour everywhere, `sourceColour`, which
+// covers the whole clip rectangle: what AlphaPutPointsOver gives with an
+// image holding that colour at every listed point, without reading one.
+int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
+                                 const uint32_t* points, int32_t count, uint32_t* stillChanging);
 // Every point where a put would change the target now, in row order; -1
 // when there are more than `capacity` (or where PutImage fails). Only reads.
 int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,
