@@ -1,5 +1,7 @@
 #include "app/snowfall.h"
 
+#include <algorithm>
+
 #include "app/saver_state.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"
@@ -53,6 +55,40 @@ void PutLogoOnMonitor(ImageBuffer* backdrop, ImageBuffer* logo, const SaverRect&
            kPutModeAlpha, AlphaPut, -1, nullptr, 0);
 }
 
+// The area a logo put at (left, top) can cover, clipped to the desktop.
+SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
+  const int64_t right = int64_t{left} + logo->width, bottom = int64_t{top} + logo->height;
+  return {std::max(left, 0), std::max(top, 0),
+          static_cast<int32_t>(std::min<int64_t>(right, saverState.width)),
+          static_cast<int32_t>(std::min<int64_t>(bottom, saverState.height))};
+}
+
+void FindLogoAreas(Snowfall& snowfall, ImageBuffer* logo) {
+  snowfall.logoAreaCount = 0;
+  if (!logo) return;
+  const auto* header = static_cast<const ImageHeader*>(logo);
+  const DesktopLayout& layout = saverState.layout;
+  if (layout.monitorCount == 0) {
+    snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, 0, 0);
+    return;
+  }
+  for (int32_t i = 0; i < layout.monitorCount && i < kMaxMonitors; ++i) {
+    snowfall.logoAreas[snowfall.logoAreaCount++] =
+        LogoArea(header, layout.monitors[i].left, layout.monitors[i].top);
+  }
+}
+
+bool InLogoArea(const Snowfall& snowfall, uint32_t x, uint32_t y) {
+  for (int32_t i = 0; i < snowfall.logoAreaCount; ++i) {
+    const SaverRect& area = snowfall.logoAreas[i];
+    if (static_cast<int64_t>(x) >= area.left && static_cast<int64_t>(x) < area.right &&
+        static_cast<int64_t>(y) >= area.top && static_cast<int64_t>(y) < area.bottom) {
+      return true;
+    }
+  }
+  return false;
+}
+
 ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
   float width = static_cast<float>(saverState.width);
   float height = static_cast<float>(saverState.height);
@@ -87,9 +123,19 @@ void PutBackdrop(Snowfall& snowfall) {
     const int32_t movingSnow =
         AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
                            points + snowfall.movingCount, snowfall.snowCount, points + moving);
-    if (moving >= 0 && movingSnow >= 0) {
-      snowfall.movingCount = moving + movingSnow;
+    // Outside the logo areas the backdrop is one colour; each list is
+    // compacted into the space before its own start, which only ends
+    // where the plain snow's list begins.
+    const int32_t movingPlain =
+        movingSnow < 0 ? -1
+                       : AlphaPutColourPointsOver(
+                             nullptr, kBackdropColour, kParticleColour,
+                             points + snowfall.pointCapacity - snowfall.plainSnowCount,
+                             snowfall.plainSnowCount, points + moving + movingSnow);
+    if (moving >= 0 && movingSnow >= 0 && movingPlain >= 0) {
+      snowfall.movingCount = moving + movingSnow + movingPlain;
       snowfall.snowCount = 0;
+      snowfall.plainSnowCount = 0;
       // The next frame's particles must fit behind the moving pixels.
       snowfall.wholePutDue = snowfall.movingCount > snowfall.pointCapacity - kParticleCount;
       return;
@@ -100,6 +146,7 @@ void PutBackdrop(Snowfall& snowfall) {
   }
   PutWholeImage(nullptr, snowfall.backdrop);
   snowfall.snowCount = 0;
+  snowfall.plainSnowCount = 0;
   snowfall.movingCount = 0;
   if (!snowfall.points) return;
   const int32_t moving = AlphaPutChangingPoints(
@@ -128,9 +175,10 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
   return frame.pixels + 4 * offset;
 }
 
-// Steps every particle in index order. With `snow`, the pixel each one set
-// is listed there (PackPoint); returns how many were listed.
-int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
+// Steps every particle in index order. With `follow`, the pixel each one
+// set is listed (PackPoint): after the moving pixels if it lies in a logo
+// area, else from the end of the points backwards.
+void StepParticles(Snowfall& snowfall, bool follow) {
   const ArrayDescriptor<1>& particles = snowfall.particles;
   const int32_t first = LowerBound(particles, 0);
   const int32_t last = UpperBound(particles, 0);
@@ -139,7 +187,9 @@ int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
   const uint32_t width = saverState.width, height = saverState.height;
   const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), width, height,
                         static_cast<double>(width), static_cast<double>(height)};
-  int32_t listed = 0;
+  uint32_t* snow = snowfall.points.get() + snowfall.movingCount;
+  uint32_t* plainSnowEnd = snowfall.points.get() + snowfall.pointCapacity;
+  int32_t listed = 0, listedPlain = 0;
   for (int32_t i = first; i <= last; ++i) {
     // (The prefetch stays in this loop: GCC drops a function that does
     // nothing but prefetch, and every call to it.)
@@ -149,15 +199,21 @@ int32_t StepParticles(Snowfall& snowfall, uint32_t* snow) {
     }
     Particle& particle = snowfall.storage[i];
     StepParticle(particle);
-    if (!snow) continue;
+    if (!follow) continue;
     // Negative coordinates turn into large unsigned ones, also outside.
     const uint32_t x = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.x)));
     const uint32_t y = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.y)));
     if (x < width && y < height) {
-      snow[listed++] = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
+      const uint32_t point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
+      if (InLogoArea(snowfall, x, y)) {
+        snow[listed++] = point;
+      } else {
+        *(plainSnowEnd - ++listedPlain) = point;
+      }
     }
   }
-  return listed;
+  snowfall.snowCount = listed;
+  snowfall.plainSnowCount = listedPlain;
 }
 
 }  // namespace
@@ -192,6 +248,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
     PlaceParticle(snowfall.storage[i], draws, DesktopWidth(), DesktopHeight());
   }
   snowfall.backdrop = ComposeBackdrop(logo);
+  FindLogoAreas(snowfall, logo);
   // Room for at least one frame's particles besides the moving pixels, or
   // none at all: then every frame puts the whole backdrop.
   const size_t room = trackedPixels > kParticleCount ? static_cast<size_t>(trackedPixels) : 0;
@@ -200,6 +257,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
   snowfall.pointCapacity = snowfall.points ? static_cast<int32_t>(room) : 0;
   snowfall.movingCount = 0;
   snowfall.snowCount = 0;
+  snowfall.plainSnowCount = 0;
   snowfall.wholePutDue = true;
 }
 
@@ -207,14 +265,12 @@ void SnowfallWholeFrame(Snowfall& snowfall) {
   // Blended by the backdrop's own alpha onto the previous frame, not copied.
   PutWholeImage(nullptr, snowfall.backdrop);
   snowfall.wholePutDue = true;
-  StepParticles(snowfall, nullptr);
+  StepParticles(snowfall, false);
 }
 
 void SnowfallFrame(Snowfall& snowfall) {
   PutBackdrop(snowfall);
-  const bool follow = !snowfall.wholePutDue;
-  snowfall.snowCount =
-      StepParticles(snowfall, follow ? snowfall.points.get() + snowfall.movingCount : nullptr);
+  StepParticles(snowfall, !snowfall.wholePutDue);
 }
 
 bool ChooseListedFrame(FrameChooser& chooser, double previousSeconds) {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/desktop_layout.h"
+#include "app/saver_rect.h"
 #include "raster/image_header.h"
 #include "runtime/strings.h"
 
@@ -43,12 +45,20 @@ struct Snowfall {
   // After its first frame only a few pixels differ from what one more put of
   // the backdrop would leave; a frame puts the backdrop at those alone.
   // `points` (PackPoint) holds first the pixels still moving toward the
-  // backdrop, then the ones the last frame's particles set.
+  // backdrop, then the ones the last frame's particles set inside a logo
+  // area; the ones they set elsewhere fill it from its end, backwards.
   std::unique_ptr<uint32_t[], FreeBlock> points;
   int32_t pointCapacity = 0;
   int32_t movingCount = 0;
-  int32_t snowCount = 0;
+  int32_t snowCount = 0;       // inside a logo area
+  int32_t plainSnowCount = 0;  // elsewhere
   bool wholePutDue = true;  // nothing is known about the frame's pixels
+
+  // Where the backdrop may hold the logo, in frame pixels (right and bottom
+  // exclusive): at least every pixel that a logo was put on. Elsewhere it
+  // is kBackdropColour, so a pixel there is put back without reading it.
+  SaverRect logoAreas[kMaxMonitors];
+  int32_t logoAreaCount = 0;
 };
 
 constexpr int32_t kDrawsPerParticle = 8;

@@ -74,6 +74,7 @@ class SideBySide : public ::testing::Test {
     SaverStateClear();
     saverState.width = width;
     saverState.height = height;
+    saverState.layout = layout_;
     SetScreenMode(static_cast<int32_t>(width), static_cast<int32_t>(height), 32, 1, -1, 0);
     auto* frame = static_cast<uint32_t*>(ScreenPointer());
     EXPECT_NE(frame, nullptr);
@@ -95,6 +96,8 @@ class SideBySide : public ::testing::Test {
 
       const bool listed = !listedAt || listedAt(f);
       partialPuts.push_back(listed && !part->wholePutDue);
+      logoSnowSeen_ = std::max(logoSnowSeen_, part->snowCount);
+      plainSnowSeen_ = std::max(plainSnowSeen_, part->plainSnowCount);
       std::memcpy(frame, partFrame.data(), pixels * 4);
       if (listed) {
         SnowfallFrame(*part);
@@ -126,7 +129,10 @@ class SideBySide : public ::testing::Test {
     return snowfall;
   }
 
-  void TearDown() override { backdrops_.clear(); }
+  void TearDown() override {
+    backdrops_.clear();
+    SaverStateClear();
+  }
 
   // All but the first frame, which always puts the whole backdrop.
   void ExpectAllButTheFirstPartial(const std::vector<bool>& partialPuts) {
@@ -134,6 +140,12 @@ class SideBySide : public ::testing::Test {
     EXPECT_FALSE(partialPuts[0]);
     EXPECT_EQ(std::count(partialPuts.begin(), partialPuts.end(), true), kFrames - 1);
   }
+
+  DesktopLayout layout_{};  // none: the frame is one monitor
+  // The most snow pixels listed in a frame inside the logo areas, and
+  // elsewhere (put back by the backdrop's colour alone).
+  int32_t logoSnowSeen_ = 0;
+  int32_t plainSnowSeen_ = 0;
 
  private:
   std::vector<Image> backdrops_;
@@ -151,6 +163,22 @@ TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddW
     ExpectAllButTheFirstPartial(RunBothWays(size[0], size[1], logo.get(), ++seed));
     if (HasFailure()) return;
   }
+}
+
+// Two monitors, one left of and below the primary's top and smaller than
+// the logo, which is clipped there: the snow outside both logos is put back
+// by the backdrop's colour alone, the rest from the backdrop.
+TEST_F(SideBySide, TwoMonitorsEachWithItsLogo) {
+  Image logo = RandomLogo(97, 61, 5, {0, 64, 191, 254, 255});
+  ASSERT_NE(logo, nullptr);
+  const SaverRect monitors[] = {{0, 0, 157, 99}, {-81, 20, 0, 73}};
+  layout_ = LayOutDesktop(monitors, 2, 0);
+  ASSERT_EQ(layout_.monitorCount, 2);
+  const uint32_t width = static_cast<uint32_t>(layout_.desktop.right - layout_.desktop.left);
+  const uint32_t height = static_cast<uint32_t>(layout_.desktop.bottom - layout_.desktop.top);
+  ExpectAllButTheFirstPartial(RunBothWays(width, height, logo.get(), 13));
+  EXPECT_GT(logoSnowSeen_, 0);
+  EXPECT_GT(plainSnowSeen_, 0);
 }
 
 TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
