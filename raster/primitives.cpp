@@ -31,7 +31,7 @@ bool PatternBit(uint32_t style, int64_t step) {
 }
 
 inline uint32_t ColourFor(const DrawContext* context, uint32_t colour, int32_t flags,
-                   bool useBackground) {
+                          bool useBackground) {
   if (flags < 0) return useBackground ? context->background : context->foreground;
   return ConvertColour(context->targetBytesPerPixel, colour);
 }
