@@ -63,33 +63,20 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
           static_cast<int32_t>(std::min<int64_t>(bottom, saverState.height))};
 }
 
-void FindLogoAreas(Snowfall& snowfall, ImageBuffer* logo) {
-  snowfall.logoAreaCount = 0;
-  if (!logo) return;
-  const auto* header = static_cast<const ImageHeader*>(logo);
-  const DesktopLayout& layout = saverState.layout;
-  if (layout.monitorCount == 0) {
-    snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, 0, 0);
-    return;
-  }
-  for (int32_t i = 0; i < layout.monitorCount && i < kMaxMonitors; ++i) {
-    snowfall.logoAreas[snowfall.logoAreaCount++] =
-        LogoArea(header, layout.monitors[i].left, layout.monitors[i].top);
-  }
-}
-
+// x and y lie on the desktop, so they fit an int32_t.
 bool InLogoArea(const Snowfall& snowfall, uint32_t x, uint32_t y) {
+  const int32_t column = static_cast<int32_t>(x), row = static_cast<int32_t>(y);
   for (int32_t i = 0; i < snowfall.logoAreaCount; ++i) {
     const SaverRect& area = snowfall.logoAreas[i];
-    if (static_cast<int64_t>(x) >= area.left && static_cast<int64_t>(x) < area.right &&
-        static_cast<int64_t>(y) >= area.top && static_cast<int64_t>(y) < area.bottom) {
+    if (column >= area.left && column < area.right && row >= area.top && row < area.bottom) {
       return true;
     }
   }
   return false;
 }
 
-ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
+// The backdrop, and in `snowfall` the areas its logos may cover.
+ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
   float width = static_cast<float>(saverState.width);
   float height = static_cast<float>(saverState.height);
   ImageBuffer* backdrop = ImageCreate(static_cast<int32_t>(saverState.width),
@@ -100,12 +87,19 @@ ImageBuffer* ComposeBackdrop(ImageBuffer* logo) {
   DrawLine(backdrop, 0.0f, 0.0f, width, height, kBackdropColour, kFilledBox, kSolidStyle, 0);
   // A null logo is refused by the put and leaves the backdrop plain blue.
   const DesktopLayout& layout = saverState.layout;
+  const auto* header = static_cast<const ImageHeader*>(logo);
+  snowfall.logoAreaCount = 0;
   if (layout.monitorCount == 0) {
     // A FrameBuffer sized without a layout is one monitor.
     PutWholeImage(backdrop, logo);
+    if (logo) snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, 0, 0);
   }
   for (int32_t i = 0; i < layout.monitorCount; ++i) {
-    PutLogoOnMonitor(backdrop, logo, layout.monitors[i]);
+    const SaverRect& monitor = layout.monitors[i];
+    PutLogoOnMonitor(backdrop, logo, monitor);
+    if (logo) {
+      snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, monitor.left, monitor.top);
+    }
   }
   return backdrop;
 }
@@ -247,8 +241,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
     for (double& draw : draws) draw = Rnd(1.0f);
     PlaceParticle(snowfall.storage[i], draws, DesktopWidth(), DesktopHeight());
   }
-  snowfall.backdrop = ComposeBackdrop(logo);
-  FindLogoAreas(snowfall, logo);
+  snowfall.backdrop = ComposeBackdrop(snowfall, logo);
   // Room for at least one frame's particles besides the moving pixels, or
   // none at all: then every frame puts the whole backdrop.
   const size_t room = trackedPixels > kParticleCount ? static_cast<size_t>(trackedPixels) : 0;
