@@ -40,8 +40,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import saver_e2e  # noqa: E402
-from saver_e2e import (CHILDREN, FAILURES, Proc, check, is_blue, log,  # noqa: E402
-                       logo_area_counts, read_logo, screenshot, wait_until, xdotool)
+from saver_e2e import (CHILDREN, Proc, check, first_missing, is_blue, log,  # noqa: E402
+                       logo_area_counts, read_logo, screenshot, verdict, wait_until,
+                       xdotool)
 
 SKIP = 77
 SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
@@ -303,10 +304,8 @@ def main():
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
-    for path in (ARGS.scr, ARGS.probe, ARGS.wine_run, ARGS.logo):
-        if not os.path.exists(path):
-            print("missing " + path)
-            return 1
+    if first_missing((ARGS.scr, ARGS.probe, ARGS.wine_run, ARGS.logo)):
+        return 1
 
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
@@ -316,11 +315,7 @@ def main():
             stop_wineserver()
         for c in reversed(CHILDREN):
             c.kill()
-    if FAILURES:
-        log("%d check(s) failed:\n  %s" % (len(FAILURES), "\n  ".join(FAILURES)))
-        return 1
-    log("all checks passed")
-    return 0
+    return verdict()
 
 
 if __name__ == "__main__":

@@ -119,6 +119,24 @@ def kill_children():
         c.kill()
 
 
+def first_missing(paths):
+    """The first of the given files that does not exist, printed; None if all do."""
+    for path in paths:
+        if not os.path.exists(path):
+            print("missing " + path)
+            return path
+    return None
+
+
+def verdict():
+    """The run's exit code, with its failures or its success logged."""
+    if FAILURES:
+        log("%d check(s) failed:\n  %s" % (len(FAILURES), "\n  ".join(FAILURES)))
+        return 1
+    log("all checks passed")
+    return 0
+
+
 def wine(args, name, stdin=None):
     return Proc([ARGS.wine_run] + args, name, stdin)
 
@@ -827,10 +845,8 @@ def main():
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
-    for path in (ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo):
-        if not os.path.exists(path):
-            print("missing " + path)
-            return 1
+    if first_missing((ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo)):
+        return 1
 
     signal.signal(signal.SIGTERM, lambda *_: (kill_children(), sys.exit(1)))
     try:
@@ -842,11 +858,7 @@ def main():
         SCENARIOS[ARGS.scenario]()
     finally:
         kill_children()
-    if FAILURES:
-        log("%d check(s) failed:\n  %s" % (len(FAILURES), "\n  ".join(FAILURES)))
-        return 1
-    log("all checks passed")
-    return 0
+    return verdict()
 
 
 if __name__ == "__main__":
