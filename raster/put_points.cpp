@@ -26,10 +26,10 @@ struct Overlap {
 
   // One unsigned comparison per side: a point left of or above the overlap
   // wraps to a large value (right >= left and bottom >= top).
-  bool Holds(int32_t x, int32_t y) const {
-    return static_cast<uint64_t>(int64_t{x} - left) < static_cast<uint64_t>(int64_t{right} - left) &&
-           static_cast<uint64_t>(int64_t{y} - top) < static_cast<uint64_t>(int64_t{bottom} - top);
+  static bool Within(int32_t v, int32_t low, int32_t high) {
+    return static_cast<uint64_t>(int64_t{v} - low) < static_cast<uint64_t>(int64_t{high} - low);
   }
+  bool Holds(int32_t x, int32_t y) const { return Within(x, left, right) && Within(y, top, bottom); }
 };
 
 // A source image placed on the overlap's top-left corner.
