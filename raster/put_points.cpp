@@ -29,7 +29,9 @@ struct Overlap {
   static bool Within(int32_t v, int32_t low, int32_t high) {
     return static_cast<uint64_t>(int64_t{v} - low) < static_cast<uint64_t>(int64_t{high} - low);
   }
-  bool Holds(int32_t x, int32_t y) const { return Within(x, left, right) && Within(y, top, bottom); }
+  bool Holds(int32_t x, int32_t y) const {
+    return Within(x, left, right) && Within(y, top, bottom);
+  }
 };
 
 // A source image placed on the overlap's top-left corner.
