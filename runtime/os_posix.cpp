@@ -19,6 +19,13 @@
 
 namespace os {
 
+namespace slot_detail {
+
+__thread HeldValue threadValues[kMaxTlsSlots];
+std::atomic<uint32_t> slotGenerations[kMaxTlsSlots];
+
+}  // namespace slot_detail
+
 namespace {
 
 struct ThreadStartBlock {
@@ -38,17 +45,7 @@ void* ThreadTrampoline(void* raw) {
   return reinterpret_cast<void*>(static_cast<uintptr_t>(code));
 }
 
-// Slot numbers handed out by TlsAllocate index this table of keys. The
-// table changes under the mutex; readers, on every slot access, only look
-// at the flag, which is set after its key is made.
-constexpr int32_t kMaxTlsSlots = 64;
 pthread_mutex_t tlsTableMutex = PTHREAD_MUTEX_INITIALIZER;
-pthread_key_t tlsKeys[kMaxTlsSlots];
-std::atomic<bool> tlsUsed[kMaxTlsSlots];
-
-bool ValidSlot(int32_t slot) {
-  return slot >= 0 && slot < kMaxTlsSlots && tlsUsed[slot].load(std::memory_order_acquire);
-}
 
 // A counting semaphore with a maximum, like the Win32 one: releasing beyond
 // the maximum is refused.
@@ -106,15 +103,17 @@ uintptr_t CurrentThreadId() {
   return reinterpret_cast<uintptr_t>(&marker);
 }
 
+// Allocation and release change a slot's generation under the mutex; the
+// slot reads (TlsGet, in os.h) only look at it.
 int32_t TlsAllocate() {
+  using namespace slot_detail;
   pthread_mutex_lock(&tlsTableMutex);
   int32_t found = -1;
   for (int32_t i = 0; i < kMaxTlsSlots; ++i) {
-    if (!tlsUsed[i].load(std::memory_order_relaxed)) {
-      if (pthread_key_create(&tlsKeys[i], nullptr) == 0) {
-        tlsUsed[i].store(true, std::memory_order_release);
-        found = i;
-      }
+    const uint32_t generation = slotGenerations[i].load(std::memory_order_relaxed);
+    if (!(generation & 1)) {
+      slotGenerations[i].store(generation + 1, std::memory_order_release);
+      found = i;
       break;
     }
   }
@@ -123,23 +122,19 @@ int32_t TlsAllocate() {
 }
 
 void TlsRelease(int32_t slot) {
+  using namespace slot_detail;
   if (slot < 0 || slot >= kMaxTlsSlots) return;
   pthread_mutex_lock(&tlsTableMutex);
-  if (tlsUsed[slot].load(std::memory_order_relaxed)) {
-    tlsUsed[slot].store(false, std::memory_order_release);
-    pthread_key_delete(tlsKeys[slot]);
-  }
+  const uint32_t generation = slotGenerations[slot].load(std::memory_order_relaxed);
+  if (generation & 1) slotGenerations[slot].store(generation + 1, std::memory_order_release);
   pthread_mutex_unlock(&tlsTableMutex);
 }
 
-void* TlsGet(int32_t slot) {
-  if (!ValidSlot(slot)) return nullptr;
-  return pthread_getspecific(tlsKeys[slot]);
-}
-
 void TlsPut(int32_t slot, void* value) {
-  if (!ValidSlot(slot)) return;
-  pthread_setspecific(tlsKeys[slot], value);
+  using namespace slot_detail;
+  if (slot < 0 || slot >= kMaxTlsSlots) return;
+  const uint32_t generation = slotGenerations[slot].load(std::memory_order_acquire);
+  if (generation & 1) threadValues[slot] = HeldValue{value, generation};
 }
 
 struct Lock {

@@ -63,7 +63,7 @@ void TlsRelease(int32_t slot) {
   if (slot >= 0) TlsFree(static_cast<DWORD>(slot));
 }
 
-void* TlsGet(int32_t slot) {
+void* TlsGetExpansion(int32_t slot) {
   if (slot < 0) return nullptr;
   return TlsGetValue(static_cast<DWORD>(slot));
 }

@@ -59,10 +59,33 @@ TEST(OsLayer, ThreadSlotsRunOutWithMinusOneAndComeBack) {
   }
   ASSERT_LT(taken.size(), 5000u) << "slots never ran out";
   EXPECT_EQ(os::TlsAllocate(), -1);
+  // Every slot holds its own value, the ones past the first 64 included.
+  std::vector<int> values(taken.size());
+  for (size_t i = 0; i < taken.size(); ++i) os::TlsPut(taken[i], &values[i]);
+  size_t wrong = 0;
+  for (size_t i = 0; i < taken.size(); ++i) wrong += os::TlsGet(taken[i]) != &values[i];
+  EXPECT_EQ(wrong, 0u) << "of " << taken.size() << " slots";
   for (int32_t slot : taken) os::TlsRelease(slot);
   int32_t again = os::TlsAllocate();
   EXPECT_GE(again, 0);
   os::TlsRelease(again);
+}
+
+TEST(OsLayer, ASlotAllocatedAnewIsEmptyWhereItsPredecessorWasSet) {
+  std::vector<int32_t> slots;
+  int mine = 0;
+  for (int round = 0; round < 3; ++round) {
+    const int32_t slot = os::TlsAllocate();
+    ASSERT_GE(slot, 0);
+    slots.push_back(slot);
+    EXPECT_EQ(os::TlsGet(slot), nullptr) << "round " << round;
+    os::TlsPut(slot, &mine);
+    EXPECT_EQ(os::TlsGet(slot), &mine);
+    os::TlsRelease(slot);
+    EXPECT_EQ(os::TlsGet(slot), nullptr) << "a released slot holds nothing";
+  }
+  // The same number was handed out again, so the check above was about it.
+  EXPECT_EQ(slots[1], slots[0]);
 }
 
 struct Waiter {
