@@ -8,7 +8,8 @@
 
 namespace runtime_detail {
 
-RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, nullptr, {}, {-1, -1, -1, -1, -1}, 0};
+RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, nullptr, {}, 0};
+int32_t threadSlots[kThreadSlotCount] = {-1, -1, -1, -1, -1};
 os::Lock* hooksLock = nullptr;
 os::Lock* stringLock = nullptr;
 
@@ -39,12 +40,12 @@ void RuntimeInit() {
   mainThread.store(os::CurrentThreadId());
   os::FloatingPointSetExtended();
   if (resourcesKept) {
-    for (int i = 0; i < kThreadSlotCount; ++i) context.slots[i] = keptSlots[i];
+    for (int i = 0; i < kThreadSlotCount; ++i) threadSlots[i] = keptSlots[i];
     resourcesKept = false;
   } else {
     hooksLock = os::LockCreate();
     stringLock = os::LockCreate();
-    for (int i = 0; i < kThreadSlotCount; ++i) context.slots[i] = os::TlsAllocate();
+    for (int i = 0; i < kThreadSlotCount; ++i) threadSlots[i] = os::TlsAllocate();
   }
 }
 
@@ -69,7 +70,7 @@ void RuntimeShutdown() {
     // in the slots: free only what is this thread's own and leave the rest
     // to the end of the process.
     FreeThreadBlocks();
-    for (int i = 0; i < kThreadSlotCount; ++i) keptSlots[i] = context.slots[i];
+    for (int i = 0; i < kThreadSlotCount; ++i) keptSlots[i] = threadSlots[i];
     resourcesKept = true;
   } else {
     os::LockDestroy(hooksLock);
@@ -78,8 +79,8 @@ void RuntimeShutdown() {
     stringLock = nullptr;
     FreeThreadBlocks();
     for (int i = 0; i < kThreadSlotCount; ++i) {
-      os::TlsRelease(context.slots[i]);
-      context.slots[i] = -1;
+      os::TlsRelease(threadSlots[i]);
+      threadSlots[i] = -1;
     }
   }
   if (context.exitMessage) fputs(context.exitMessage, stderr);

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/os.h"
+
 // ---- start and end -------------------------------------------------------
 
 // Runs its work once per process (use counter); set up before the entry.
@@ -46,9 +48,26 @@ constexpr int kThreadSlotCount = 5;
 constexpr int kErrorSlot = 0;  // the ErrorRecord
 constexpr int kDrawSlot = 4;   // the raster library's DrawContext
 
+namespace runtime_detail {
+// The platform slot behind each slot, -1 where there is none.
+extern int32_t threadSlots[kThreadSlotCount];
+void* MakeThreadContextBlock(int slot, size_t size);
+}  // namespace runtime_detail
+
+// The calling thread's block in slot, null when it has none yet (or the
+// slot does not exist). Inline, like the next: the raster library asks for
+// its block on every primitive.
+inline void* ThreadContextBlockIfMade(int slot) {
+  if (static_cast<unsigned>(slot) >= static_cast<unsigned>(kThreadSlotCount)) return nullptr;
+  return os::TlsGet(runtime_detail::threadSlots[slot]);
+}
+
 // The calling thread's block in slot, calloc'ed with size on first request.
 // Null when the slot does not exist or memory is exhausted.
-void* ThreadContextBlock(int slot, size_t size);
+inline void* ThreadContextBlock(int slot, size_t size) {
+  if (void* block = ThreadContextBlockIfMade(slot)) return block;
+  return runtime_detail::MakeThreadContextBlock(slot, size);
+}
 // Frees the calling thread's block in slot, if any, after handing it to
 // the slot's release routine.
 void ThreadContextFree(int slot);

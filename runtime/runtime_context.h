@@ -15,7 +15,6 @@ struct RuntimeContext {
   StringDescriptor emptyString;
   const char* exitMessage;  // written to stderr at teardown when set
   RuntimeHooks hooks;
-  int32_t slots[kThreadSlotCount];  // platform slot numbers, -1: none
   int32_t compatibility;
 };
 

@@ -13,7 +13,7 @@ std::atomic<ThreadContextRelease> g_releases[kThreadSlotCount];
 
 int32_t PlatformSlot(int slot) {
   if (slot < 0 || slot >= kThreadSlotCount) return -1;
-  return context.slots[slot];
+  return threadSlots[slot];
 }
 
 uint32_t ThreadEntry(void* argument) {
@@ -57,8 +57,11 @@ ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value) {
   return record;
 }
 
-void* ThreadContextBlock(int slot, size_t size) {
-  int32_t platformSlot = PlatformSlot(slot);
+namespace runtime_detail {
+
+// The first request in a thread for a slot's block.
+void* MakeThreadContextBlock(int slot, size_t size) {
+  const int32_t platformSlot = PlatformSlot(slot);
   if (platformSlot < 0) return nullptr;
   void* block = os::TlsGet(platformSlot);
   if (!block) {
@@ -68,6 +71,8 @@ void* ThreadContextBlock(int slot, size_t size) {
   }
   return block;
 }
+
+}  // namespace runtime_detail
 
 void ThreadContextFree(int slot) {
   int32_t platformSlot = PlatformSlot(slot);
