@@ -9,36 +9,57 @@
 DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
 bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
 void ChoosePixelRoutines(DrawContext* context);
+// The pixel routine for 32-bit targets.
+void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
 
-inline DrawContext* GetDrawContext() {
+// The context on a mode already read (null: the context as it stands).
+inline DrawContext* GetDrawContextOn(const ScreenMode* mode) {
   auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
   if (!context) return nullptr;
-  const ScreenMode* mode = CurrentScreenMode();
   if (!mode || context->modeId == mode->id) return context;
   return RenewDrawContext(context, mode);
 }
 
-inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
+inline DrawContext* GetDrawContext() { return GetDrawContextOn(CurrentScreenMode()); }
+
+// `mode` is the current mode, read once by the caller, or null.
+inline bool SelectTargetOn(DrawContext* context, const ImageBuffer* image, const ScreenMode* mode) {
   // The screen again, with nothing to restore: only the assignment.
-  if (!image && !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
-      CurrentScreenMode()) {
+  if (!image && !(context->contextFlags & (kReselectScreen | kTargetIsImage)) && mode) {
     context->target = nullptr;
     return true;
   }
   return SelectNewTarget(context, image);
 }
 
+inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
+  return SelectTargetOn(context, image, CurrentScreenMode());
+}
+
 // Blending pixel routines exist only for modes set with alpha primitives,
 // which the off-screen driver never has; the colour does not change the
 // choice here.
-inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
-  (void)colour;
-  const ScreenMode* mode = CurrentScreenMode();
+inline void SelectPixelRoutinesOn(DrawContext* context, const ScreenMode* mode) {
   if (context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
       (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable)) {
     return;
   }
   ChoosePixelRoutines(context);
+}
+
+inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
+  (void)colour;
+  SelectPixelRoutinesOn(context, CurrentScreenMode());
+}
+
+// The context's pixel routine; the 32-bit store is made here, without the
+// call through the table, which costs more than the store itself.
+inline void StorePixel(DrawContext* context, int32_t x, int32_t y, uint32_t colour) {
+  if (context->putPixel == PutPixel32) {
+    std::memcpy(context->rows[y] + 4 * static_cast<size_t>(x), &colour, 4);
+    return;
+  }
+  context->putPixel(context, x, y, colour);
 }
 
 inline uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour) {

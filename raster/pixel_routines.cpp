@@ -28,6 +28,14 @@ void FillSpan(uint8_t* address, uint32_t colour, int32_t count) {
   }
 }
 
+}  // namespace
+
+void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour) {
+  PutPixel<uint32_t>(context, x, y, colour);
+}
+
+namespace {
+
 struct PixelRoutines {
   PutPixelRoutine put;
   GetPixelRoutine get;
@@ -39,7 +47,7 @@ constexpr PixelRoutines kRoutines[4] = {
     {PutPixel<uint8_t>, GetPixel<uint8_t>, FillSpan<uint8_t>},
     {PutPixel<uint16_t>, GetPixel<uint16_t>, FillSpan<uint16_t>},
     {nullptr, nullptr, nullptr},
-    {PutPixel<uint32_t>, GetPixel<uint32_t>, FillSpan<uint32_t>},
+    {PutPixel32, GetPixel<uint32_t>, FillSpan<uint32_t>},
 };
 
 }  // namespace

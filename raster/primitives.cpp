@@ -170,26 +170,60 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
   }
 }
 
+// Every step of a primitive, for any target, colour and driver. `mode` is
+// the current mode, read once: only the drawing thread sets modes, so it
+// cannot change during the call.
+[[gnu::noinline]] void SetPixel(ScreenMode* mode, ImageBuffer* target, float x, float y,
+                                uint32_t colour, int32_t flags, int32_t useBackground) {
+  DrawContext* context = GetDrawContextOn(mode);
+  if (!context || !mode) return;
+  if (!SelectTargetOn(context, target, mode)) return;
+  colour = ColourFor(context, colour, flags, useBackground != 0);
+  SelectPixelRoutinesOn(context, mode);
+  ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
+  const PixelPoint point = TransformPoint(context, x, y);
+  if (!Inside(ClipOf(context), point.x, point.y)) return;
+  // The pixel's row is marked between the lock steps.
+  const bool hooks = DriverHasLockHooks(mode);
+  BeginDrawOn(mode, hooks);
+  StorePixel(context, point.x, point.y, colour);
+  if (OnFrameBuffer(context, mode)) mode->dirtyLines[point.y].store(1, std::memory_order_relaxed);
+  EndDrawOn(mode, hooks);
+}
+
+// The call the snowfall makes 10001 times a frame: a colour given, on the
+// screen the context already draws to with the 32-bit store, under a
+// driver without lock hooks. There every step of SetPixel up to the clip
+// only confirms what the context holds, so the steps after it are taken
+// here, with nothing called and no stack frame.
+bool SetsScreenPixelDirectly(const DrawContext* context, const ScreenMode* mode,
+                             const ImageBuffer* target, int32_t flags) {
+  return !target && flags >= 0 && context->modeId == mode->id &&
+         !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
+         context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
+         context->putPixel == PutPixel32 &&
+         (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
+         !DriverHasLockHooks(mode);
+}
+
 }  // namespace
 
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground) {
-  DrawContext* context = GetDrawContext();
   ScreenMode* mode = CurrentScreenMode();
-  if (!context || !mode) return;
-  if (!SelectTarget(context, target)) return;
-  colour = ColourFor(context, colour, flags, useBackground != 0);
-  SelectPixelRoutines(context, colour);
+  auto* context = static_cast<DrawContext*>(ThreadContextBlockIfMade(kDrawSlot));
+  if (!mode || !context || !SetsScreenPixelDirectly(context, mode, target, flags)) {
+    SetPixel(mode, target, x, y, colour, flags, useBackground);
+    return;
+  }
+  context->target = nullptr;
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
   const PixelPoint point = TransformPoint(context, x, y);
   if (!Inside(ClipOf(context), point.x, point.y)) return;
-  // The mode cannot change during the call: only the drawing thread sets
-  // modes. The pixel's row is marked between the lock steps.
-  const bool hooks = DriverHasLockHooks(mode);
-  BeginDrawOn(mode, hooks);
-  context->putPixel(context, point.x, point.y, colour);
+  BeginDrawOn(mode, false);
+  std::memcpy(context->rows[point.y] + 4 * static_cast<size_t>(point.x), &colour, 4);
   if (OnFrameBuffer(context, mode)) mode->dirtyLines[point.y].store(1, std::memory_order_relaxed);
-  EndDrawOn(mode, hooks);
+  EndDrawOn(mode, false);
 }
 
 void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,

@@ -1,9 +1,12 @@
 // Coordinates, colours and the drawing primitives: rounding, relative
 // points, clipping on every side, boxes, lines and outlines.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "raster_fixture.h"
 
@@ -188,6 +191,70 @@ TEST_F(PixelSetTest, WritesSixteenAndEightBitPixels) {
   PixelSet(nullptr, 3, 1, 0x123456ABu, 4, 0);
   EXPECT_EQ(CurrentScreenMode()->frameBuffer[4 + 3], 0xAB);
   EXPECT_EQ(CurrentScreenMode()->frameBuffer[4 + 2], 0);
+}
+
+// A colour given on the screen takes a shorter path than the same call on
+// an image; both must set the same pixels and leave the same last point,
+// through rounding, clipping, relative points and odd values alike.
+TEST_F(PixelSetTest, TheScreenGetsWhatAnImageOfItsSizeGets) {
+  constexpr int32_t kWidth = 37, kHeight = 23;
+  SetMode(kWidth, kHeight);
+  ImagePtr image(ImageCreate(kWidth, kHeight, 0, 32, 0));
+  ASSERT_NE(image, nullptr);
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      SetScreenPixel(x, y, 0xFF000000u);
+      SetImagePixel32(image.get(), x, y, 0xFF000000u);
+    }
+  }
+  const float inf = std::numeric_limits<float>::infinity();
+  const float odd[] = {-0.5f,   -0.49999997f, -0.0f, 0.49999997f, 36.5f, 36.49999f,
+                       22.5f,   1e30f,        -1e30f, inf,        -inf,  std::nanf(""),
+                       -20.25f, 2147483648.0f};
+  struct Call {
+    float x, y;
+    uint32_t colour;
+    int32_t flags;
+  };
+  std::mt19937 random(11);
+  std::vector<Call> calls;
+  for (int i = 0; i < 4000; ++i) {
+    auto coordinate = [&](int32_t size) {
+      if (random() % 8 == 0) return odd[random() % (sizeof odd / sizeof odd[0])];
+      return static_cast<float>(static_cast<int32_t>(random() % (4 * (size + 6))) - 12) / 4.0f;
+    };
+    const float x = coordinate(kWidth), y = coordinate(kHeight);
+    calls.push_back({x, y, static_cast<uint32_t>(random()), static_cast<int32_t>(random() % 8)});
+  }
+  // Each target from the same last point; the last points after each call.
+  auto draw = [&](ImageBuffer* target) {
+    DrawContext* context = GetDrawContext();
+    context->lastX = 3.0f;
+    context->lastY = 4.0f;
+    std::vector<float> lastPoints;
+    for (const Call& call : calls) {
+      PixelSet(target, call.x, call.y, call.colour, call.flags, 0);
+      lastPoints.push_back(context->lastX);
+      lastPoints.push_back(context->lastY);
+    }
+    return lastPoints;
+  };
+  const std::vector<float> onScreen = draw(nullptr);
+  const std::vector<float> onImage = draw(image.get());
+  ASSERT_EQ(onScreen.size(), onImage.size());
+  for (size_t i = 0; i < onScreen.size(); ++i) {
+    // NaN last points are compared as the same bits.
+    ASSERT_EQ(std::memcmp(&onScreen[i], &onImage[i], sizeof(float)), 0) << "call " << i / 2;
+  }
+  int32_t differing = 0, set = 0;
+  for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t x = 0; x < kWidth; ++x) {
+      differing += ScreenPixel(x, y) != ImagePixel32(image.get(), x, y);
+      set += ScreenPixel(x, y) != 0xFF000000u;
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(set, kWidth * kHeight / 2) << "the calls reach most pixels";
 }
 
 TEST_F(PixelSetTest, DoesNothingWithoutAMode) {
