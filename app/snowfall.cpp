@@ -194,10 +194,11 @@ void StepParticles(Snowfall& snowfall, bool follow) {
     Particle& particle = snowfall.storage[i];
     StepParticle(particle);
     if (!follow) continue;
-    // Negative coordinates turn into large unsigned ones, also outside.
-    const uint32_t x = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.x)));
-    const uint32_t y = static_cast<uint32_t>(RoundCoordinate(static_cast<float>(particle.y)));
-    if (x < width && y < height) {
+    // The pixel PixelSet set, if it set one (the desktop's view has no
+    // offset).
+    uint32_t x, y;
+    if (RoundsInto(static_cast<float>(particle.x), frame.widthLimit, &x) &&
+        RoundsInto(static_cast<float>(particle.y), frame.heightLimit, &y)) {
       const uint32_t point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
       if (InLogoArea(snowfall, x, y)) {
         snow[listed++] = point;

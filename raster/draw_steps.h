@@ -108,6 +108,17 @@ inline int32_t RoundCoordinate(float v) {
   return static_cast<int32_t>(shifted);
 }
 
+// Whether RoundCoordinate(v) lies in [0, limit), for a whole limit of at
+// most kCoordinateLimit, and which value it is then: from -0.5 (excluded)
+// upwards, rounding half away from zero is v + 0.5 truncated, and that sum
+// is exact in double. Two comparisons instead of the clamps.
+inline bool RoundsInto(float v, double limit, uint32_t* rounded) {
+  const double shifted = static_cast<double>(v) + 0.5;
+  if (!(shifted > 0.0 && shifted < limit)) return false;
+  *rounded = static_cast<uint32_t>(shifted);
+  return true;
+}
+
 inline int32_t ClampToCoordinateLimit(int64_t value) {
   if (value < -kCoordinateLimit) return -kCoordinateLimit;
   if (value > kCoordinateLimit) return kCoordinateLimit;

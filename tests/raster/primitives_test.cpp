@@ -103,6 +103,38 @@ TEST(TransformPointTest, AddsTheClipOrigin) {
   EXPECT_EQ(point.y, -4);
 }
 
+TEST(RoundsIntoTest, AgreesWithRoundCoordinateOnEveryKindOfFloat) {
+  const double limit = 1080.0;
+  auto check = [&](float v) {
+    const int32_t rounded = RoundCoordinate(v);
+    uint32_t into = 0;
+    const bool inside = RoundsInto(v, limit, &into);
+    ASSERT_EQ(inside, rounded >= 0 && rounded < limit) << v;
+    if (inside) {
+      ASSERT_EQ(into, static_cast<uint32_t>(rounded)) << v;
+    }
+  };
+  // Every whole and half value from -2 to past the limit, with the 32
+  // floats on either side of each.
+  for (int32_t half = -4; half <= 2 * 1082; ++half) {
+    float below = static_cast<float>(half) / 2.0f, above = below;
+    check(below);
+    for (int i = 0; i < 32; ++i) {
+      below = std::nextafter(below, -1e9f);
+      above = std::nextafter(above, 1e9f);
+      check(below);
+      check(above);
+    }
+  }
+  std::mt19937 random(5);
+  for (int i = 0; i < 1000000; ++i) {
+    const uint32_t bits = static_cast<uint32_t>(random());
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    check(v);  // NaNs, infinities, huge and tiny values
+  }
+}
+
 // ---- PixelSet ----------------------------------------------------------------------
 
 class PixelSetTest : public RasterTest {
