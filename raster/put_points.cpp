@@ -43,15 +43,34 @@ struct ImageSource {
   const uint8_t* Address(int32_t x, int32_t y) const {
     return pixels + static_cast<size_t>(y - top) * pitch + 4 * static_cast<size_t>(x - left);
   }
-  uint32_t At(int32_t x, int32_t y) const { return LoadPixel(Address(x, y)); }
+  // `offset`: the target pixel's offset from the target's first row.
+  const uint8_t* Address(int32_t x, int32_t y, size_t) const { return Address(x, y); }
+  uint32_t At(int32_t x, int32_t y, size_t offset) const {
+    return LoadPixel(Address(x, y, offset));
+  }
+};
+
+// A source image whose rows lie at the target's pitch: each of its pixels
+// is at the target pixel's offset, less the offset of the overlap's corner
+// (which no pixel of the overlap is before).
+struct AlignedImageSource {
+  const uint8_t* pixels;
+  size_t cornerOffset;
+
+  const uint8_t* Address(int32_t, int32_t, size_t offset) const {
+    return pixels + (offset - cornerOffset);
+  }
+  uint32_t At(int32_t x, int32_t y, size_t offset) const {
+    return LoadPixel(Address(x, y, offset));
+  }
 };
 
 // A source of one colour everywhere: nothing to read.
 struct ColourSource {
   uint32_t colour;
 
-  const uint8_t* Address(int32_t, int32_t) const { return nullptr; }
-  uint32_t At(int32_t, int32_t) const { return colour; }
+  const uint8_t* Address(int32_t, int32_t, size_t) const { return nullptr; }
+  uint32_t At(int32_t, int32_t, size_t) const { return colour; }
 };
 
 // The overlap of the source, placed on the clip origin, with the clip
@@ -98,10 +117,13 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
                   uint32_t colour, const uint32_t* points, int32_t count,
                   uint32_t* stillChanging) {
   if (count <= 0) return 0;
-  // The row table is copied where the pixel stores cannot alias it: stores
-  // through a byte pointer could change anything in memory, and the loop
-  // would read it anew after each one.
-  uint8_t* const* const rows = context->rows;
+  // A target's rows follow one another at its pitch, so a pixel lies at
+  // one offset from the first row; its address needs no row table.
+  uint8_t* const target = overlap.bottom > overlap.top ? context->rows[0] : nullptr;
+  const size_t pitch = static_cast<size_t>(context->targetPitch);
+  auto offsetOf = [pitch](int32_t x, int32_t y) {
+    return static_cast<size_t>(y) * pitch + 4 * static_cast<size_t>(x);
+  };
 
   BeginDraw();
   int32_t kept = 0;
@@ -116,18 +138,22 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
       const int32_t aheadX = PointX(points[i + kFetchAhead]);
       const int32_t aheadY = PointY(points[i + kFetchAhead]);
       if (overlap.Holds(aheadX, aheadY)) {
-        __builtin_prefetch(rows[aheadY] + 4 * static_cast<size_t>(aheadX), 1);
-        if (const uint8_t* ahead = source.Address(aheadX, aheadY)) __builtin_prefetch(ahead, 0);
+        const size_t offset = offsetOf(aheadX, aheadY);
+        __builtin_prefetch(target + offset, 1);
+        if (const uint8_t* ahead = source.Address(aheadX, aheadY, offset)) {
+          __builtin_prefetch(ahead, 0);
+        }
       }
     }
     const uint32_t point = points[i];
     const int32_t x = PointX(point);
     const int32_t y = PointY(point);
     if (!overlap.Holds(x, y)) continue;
-    uint8_t* address = rows[y] + 4 * static_cast<size_t>(x);
+    const size_t offset = offsetOf(x, y);
+    uint8_t* address = target + offset;
     const uint32_t before = LoadPixel(address);
     if (kOnlyOverColour && before != colour) continue;
-    const uint32_t sourcePixel = source.At(x, y);
+    const uint32_t sourcePixel = source.At(x, y, offset);
     const uint32_t after = AlphaBlendPixel(sourcePixel, before);
     StorePixel(address, after);
     firstRow = std::min(firstRow, y);
@@ -150,7 +176,16 @@ int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t 
   Overlap overlap;
   ImageSource pixels;
   if (!FindOverlap(context, target, source, &overlap, &pixels)) return Fail();
-  return PutPoints<kOnlyOverColour>(context, overlap, pixels, colour, points, count,
+  if (pixels.pitch != context->targetPitch) {
+    return PutPoints<kOnlyOverColour>(context, overlap, pixels, colour, points, count,
+                                      stillChanging);
+  }
+  // The common case, a source the size of the target: its pixels are found
+  // by the target's offsets.
+  const AlignedImageSource aligned{
+      pixels.pixels, static_cast<size_t>(overlap.top) * static_cast<size_t>(pixels.pitch) +
+                         4 * static_cast<size_t>(overlap.left)};
+  return PutPoints<kOnlyOverColour>(context, overlap, aligned, colour, points, count,
                                     stillChanging);
 }
 

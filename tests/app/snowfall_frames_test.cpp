@@ -154,7 +154,8 @@ class SideBySide : public ::testing::Test {
 TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddWidths) {
   Image logo = RandomLogo(97, 61, 1);
   ASSERT_NE(logo, nullptr);
-  const uint32_t sizes[][2] = {{97, 61}, {95, 59}, {131, 83}, {333, 211}};
+  // Widths of a multiple of four have rows as long as the backdrop's.
+  const uint32_t sizes[][2] = {{97, 61}, {95, 59}, {131, 83}, {333, 211}, {96, 61}, {132, 83}};
   uint32_t seed = 100;
   for (const auto& size : sizes) {
     if (kSlowBuild && &size != &sizes[0]) break;
@@ -273,7 +274,7 @@ TEST_F(SideBySide, TheRealLogo) {
     ExpectAllButTheFirstPartial(RunBothWays(301, 181, logo.get(), 10));
     return;
   }
-  const uint32_t sizes[][2] = {{1439, 899}, {1441, 901}};
+  const uint32_t sizes[][2] = {{1439, 899}, {1440, 900}, {1441, 901}};
   uint32_t seed = 20;
   for (const auto& size : sizes) {
     SCOPED_TRACE(testing::Message() << size[0] << " x " << size[1]);
