@@ -192,8 +192,8 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
 }
 
 // The call the snowfall makes 10001 times a frame: a colour given, on the
-// screen the context already draws to with the 32-bit store, under a
-// driver without lock hooks. There every step of SetPixel up to the clip
+// screen the context already draws to with the 32-bit store, through a
+// view from its corner, under a driver without lock hooks. There every step of SetPixel up to the clip
 // only confirms what the context holds, so the steps after it are taken
 // here, with nothing called and no stack frame.
 bool SetsScreenPixelDirectly(const DrawContext* context, const ScreenMode* mode,
@@ -201,7 +201,7 @@ bool SetsScreenPixelDirectly(const DrawContext* context, const ScreenMode* mode,
   return !target && flags >= 0 && context->modeId == mode->id &&
          !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
          context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
-         context->putPixel == PutPixel32 &&
+         context->putPixel == PutPixel32 && context->viewX == 0 && context->viewY == 0 &&
          (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
          !DriverHasLockHooks(mode);
 }
@@ -218,11 +218,16 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
   }
   context->target = nullptr;
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
-  const PixelPoint point = TransformPoint(context, x, y);
-  if (!Inside(ClipOf(context), point.x, point.y)) return;
+  // The screen's view starts at its corner, so the transformed point is
+  // inside the clip exactly when the rounded one lies within the view's
+  // size, and then it is that point.
+  uint32_t column, row;
+  if (!RoundsInto(x, context->viewWidth, &column) || !RoundsInto(y, context->viewHeight, &row)) {
+    return;
+  }
   BeginDrawOn(mode, false);
-  std::memcpy(context->rows[point.y] + 4 * static_cast<size_t>(point.x), &colour, 4);
-  if (OnFrameBuffer(context, mode)) mode->dirtyLines[point.y].store(1, std::memory_order_relaxed);
+  std::memcpy(context->rows[row] + 4 * static_cast<size_t>(column), &colour, 4);
+  if (OnFrameBuffer(context, mode)) mode->dirtyLines[row].store(1, std::memory_order_relaxed);
   EndDrawOn(mode, false);
 }
 
