@@ -170,11 +170,13 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
   }
 }
 
-// Every step of a primitive, for any target, colour and driver. `mode` is
-// the current mode, read once: only the drawing thread sets modes, so it
-// cannot change during the call.
-[[gnu::noinline]] void SetPixel(ScreenMode* mode, ImageBuffer* target, float x, float y,
-                                uint32_t colour, int32_t flags, int32_t useBackground) {
+// Every step of a primitive, for any target, colour and driver. The mode
+// is read once: only the drawing thread sets modes, so it cannot change
+// during the call. The parameters are PixelSet's, so that PixelSet passes
+// its call on by a jump, with its own arguments where they are.
+[[gnu::noinline]] void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour,
+                                int32_t flags, int32_t useBackground) {
+  ScreenMode* mode = CurrentScreenMode();
   DrawContext* context = GetDrawContextOn(mode);
   if (!context || !mode) return;
   if (!SelectTargetOn(context, target, mode)) return;
@@ -213,8 +215,7 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
   ScreenMode* mode = CurrentScreenMode();
   auto* context = static_cast<DrawContext*>(ThreadContextBlockIfMade(kDrawSlot));
   if (!mode || !context || !SetsScreenPixelDirectly(context, mode, target, flags)) {
-    SetPixel(mode, target, x, y, colour, flags, useBackground);
-    return;
+    return SetPixel(target, x, y, colour, flags, useBackground);
   }
   context->target = nullptr;
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);

@@ -58,19 +58,23 @@ uint32_t FloatingPointControlWord();
 
 namespace os {
 
-void* TlsGetExpansion(int32_t slot);  // TlsGetValue, for slots past the first 64
-
-// A thread's first 64 slots are an array in its thread environment block,
-// at a place the Windows ABI fixes, where TlsGetValue itself reads them;
-// read there directly, a slot costs one load instead of a call.
+// A thread's slots are in its thread environment block, at places the
+// Windows ABI fixes, where TlsGetValue itself reads them: the first 64 in
+// an array there, the next 1024 in an array it points to once the thread
+// has set one of them. Read there directly, a slot costs a load or two
+// instead of a call.
 inline void* TlsGet(int32_t slot) {
+  constexpr uint32_t kDirectSlots = 64, kExpansionSlots = 1024;
   const uint32_t index = static_cast<uint32_t>(slot);
-  if (index >= 64) return slot < 0 ? nullptr : TlsGetExpansion(slot);
 #if defined(_WIN64)
-  return reinterpret_cast<void*>(__readgsqword(0x1480 + 8 * index));
+  if (index < kDirectSlots) return reinterpret_cast<void*>(__readgsqword(0x1480 + 8 * index));
+  const auto* expansion = reinterpret_cast<void* const*>(__readgsqword(0x1780));
 #else
-  return reinterpret_cast<void*>(__readfsdword(0xE10 + 4 * index));
+  if (index < kDirectSlots) return reinterpret_cast<void*>(__readfsdword(0xE10 + 4 * index));
+  const auto* expansion = reinterpret_cast<void* const*>(__readfsdword(0xF94));
 #endif
+  if (index >= kDirectSlots + kExpansionSlots || !expansion) return nullptr;
+  return expansion[index - kDirectSlots];
 }
 
 }  // namespace os

@@ -63,11 +63,6 @@ void TlsRelease(int32_t slot) {
   if (slot >= 0) TlsFree(static_cast<DWORD>(slot));
 }
 
-void* TlsGetExpansion(int32_t slot) {
-  if (slot < 0) return nullptr;
-  return TlsGetValue(static_cast<DWORD>(slot));
-}
-
 void TlsPut(int32_t slot, void* value) {
   if (slot >= 0) TlsSetValue(static_cast<DWORD>(slot), value);
 }
