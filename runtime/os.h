@@ -54,7 +54,13 @@ uint32_t FloatingPointControlWord();
 // platform files that knows which platform it is built for.
 #if defined(_WIN32)
 
+// The segment reads below are written in the SDK as reads of the small
+// address they take from the segment, which GCC 12 reports as out of bounds
+// on 32-bit builds; they are not.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
 #include <intrin.h>
+#pragma GCC diagnostic pop
 
 namespace os {
 
@@ -63,15 +69,26 @@ namespace os {
 // an array there, the next 1024 in an array it points to once the thread
 // has set one of them. Read there directly, a slot costs a load or two
 // instead of a call.
+// (os_win32.cpp checks both places against the SDK's TEB.)
+#if defined(_WIN64)
+constexpr uint32_t kTebTlsSlots = 0x1480, kTebTlsExpansionSlots = 0x1780;
+#else
+constexpr uint32_t kTebTlsSlots = 0xE10, kTebTlsExpansionSlots = 0xF94;
+#endif
+
 inline void* TlsGet(int32_t slot) {
   constexpr uint32_t kDirectSlots = 64, kExpansionSlots = 1024;
   const uint32_t index = static_cast<uint32_t>(slot);
 #if defined(_WIN64)
-  if (index < kDirectSlots) return reinterpret_cast<void*>(__readgsqword(0x1480 + 8 * index));
-  const auto* expansion = reinterpret_cast<void* const*>(__readgsqword(0x1780));
+  if (index < kDirectSlots) {
+    return reinterpret_cast<void*>(__readgsqword(kTebTlsSlots + 8 * index));
+  }
+  const auto* expansion = reinterpret_cast<void* const*>(__readgsqword(kTebTlsExpansionSlots));
 #else
-  if (index < kDirectSlots) return reinterpret_cast<void*>(__readfsdword(0xE10 + 4 * index));
-  const auto* expansion = reinterpret_cast<void* const*>(__readfsdword(0xF94));
+  if (index < kDirectSlots) {
+    return reinterpret_cast<void*>(__readfsdword(kTebTlsSlots + 4 * index));
+  }
+  const auto* expansion = reinterpret_cast<void* const*>(__readfsdword(kTebTlsExpansionSlots));
 #endif
   if (index >= kDirectSlots + kExpansionSlots || !expansion) return nullptr;
   return expansion[index - kDirectSlots];

@@ -2,12 +2,18 @@
 #include "runtime/os.h"
 
 #include <windows.h>
+#include <winternl.h>
 #include <float.h>
 #include <process.h>
 
+#include <cstddef>
 #include <cstdlib>
 
 namespace os {
+
+static_assert(offsetof(TEB, TlsSlots) == kTebTlsSlots, "the slots' place in the TEB");
+static_assert(offsetof(TEB, TlsExpansionSlots) == kTebTlsExpansionSlots,
+              "the expansion slots' place in the TEB");
 
 namespace {
 
