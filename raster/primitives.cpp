@@ -195,9 +195,9 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
 
 // The call the snowfall makes 10001 times a frame: a colour given, on the
 // screen the context already draws to with the 32-bit store, through a
-// view from its corner, under a driver without lock hooks. There every step of SetPixel up to the clip
-// only confirms what the context holds, so the steps after it are taken
-// here, with nothing called and no stack frame.
+// view from its corner, under a driver without lock hooks. There SetPixel's
+// steps up to the rounding only confirm what the context holds, so PixelSet
+// takes the rest itself, with nothing called and no stack frame.
 bool SetsScreenPixelDirectly(const DrawContext* context, const ScreenMode* mode,
                              const ImageBuffer* target, int32_t flags) {
   return !target && flags >= 0 && context->modeId == mode->id &&
