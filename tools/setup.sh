@@ -45,14 +45,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 # A mirror part-way through a sync can fail one index (seen: the i386
-# security index, "File has unexpected size"). Try again a little later;
-# if it still fails, go on with the indexes that did load, and let the
-# install say whether anything is really missing.
+# security index, "File has unexpected size"). Go on with the indexes that
+# did load, and let the install say whether anything is really missing.
 updated=0
-for attempt in 1 2 3; do
-  if $sudo apt-get update -qq; then updated=1; break; fi
-  [ "$attempt" -lt 3 ] && sleep 15
-done
+$sudo apt-get update -qq && updated=1
 [ "$updated" -eq 1 ] || echo "setup: apt-get update failed for some index; installing from the rest" >&2
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 register_i386_emulation
