@@ -44,11 +44,17 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-# A mirror part-way through a sync can fail one index (seen: the i386
-# security index, "File has unexpected size"). Go on with the indexes that
-# did load, and let the install say whether anything is really missing.
-updated=0
-$sudo apt-get update -qq && updated=1
-[ "$updated" -eq 1 ] || echo "setup: apt-get update failed for some index; installing from the rest" >&2
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# A mirror can fail one index for days (seen: the i386 security index,
+# "File has unexpected size"). The amd64 security index then offers newer
+# versions of libraries that wine32 needs for i386 too, and a library built
+# for both must be at one version in both, so the install breaks. Without
+# every index, the install takes the release's own versions, which both
+# architectures have; packages already newer are kept.
+release=()
+if ! $sudo apt-get update -qq; then
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  echo "setup: apt-get update failed for some index; installing from ${codename:-the indexes that loaded}" >&2
+  [ -z "$codename" ] || release=(-t "$codename")
+fi
+$sudo apt-get install -y -qq --no-install-recommends "${release[@]}" "${missing[@]}" >/dev/null
 register_i386_emulation
