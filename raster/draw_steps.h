@@ -73,16 +73,26 @@ inline uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour) {
   return colour & ((1u << (8 * bytesPerPixel)) - 1);
 }
 
+// The float sum of a and b. The i686 build adds floats on the x87 unit,
+// which keeps a sum's extra precision until it is stored to memory, and
+// only some paths store it before it is rounded to a pixel: a point at
+// x.5 less a little could land on either pixel. The store makes it the
+// float sum on every path and build.
+inline float FloatSum(float a, float b) {
+  volatile float sum = a + b;
+  return sum;
+}
+
 inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
                           float* y2) {
   const int32_t relative = flags & 7;
   if (relative == 2 || relative == 3 || relative == 5) {
-    *x1 += context->lastX;
-    *y1 += context->lastY;
+    *x1 = FloatSum(*x1, context->lastX);
+    *y1 = FloatSum(*y1, context->lastY);
   }
   if (x2 && (relative == 1 || relative == 3)) {
-    *x2 += *x1;
-    *y2 += *y1;
+    *x2 = FloatSum(*x2, *x1);
+    *y2 = FloatSum(*y2, *y1);
   }
   if (x2) {
     context->lastX = *x2;

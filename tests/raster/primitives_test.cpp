@@ -187,6 +187,22 @@ TEST_F(PixelSetTest, AClippedPixelStillSetsTheLastPoint) {
   EXPECT_EQ(Row(2), "00010000");
 }
 
+// 0.5 less 2^-26 is no float: the sum rounds to 0.5, and so to pixel 1. A
+// sum kept at the x87 unit's precision would round to pixel 0.
+TEST_F(PixelSetTest, ARelativePointIsTheFloatSum) {
+  const float nudge = -1.0f / 67108864.0f;  // -2^-26
+  ImagePtr image(ImageCreate(8, 4, 0, 32, 0));
+  ASSERT_NE(image, nullptr);
+  for (ImageBuffer* target : {static_cast<ImageBuffer*>(nullptr), image.get()}) {
+    PixelSet(target, 0.5f, 2.5f, 0xFF000001u, 4, 0);
+    PixelSet(target, nudge, nudge, kWhite, 2, 0);
+    EXPECT_EQ(GetDrawContext()->lastX, 0.5f);
+    EXPECT_EQ(GetDrawContext()->lastY, 2.5f);
+  }
+  EXPECT_EQ(ScreenPixel(1, 3), kWhite);
+  EXPECT_EQ(ImagePixel32(image.get(), 1, 3), kWhite);
+}
+
 TEST_F(PixelSetTest, StoresTheColourWordUnblended) {
   SetScreenPixel(4, 1, 0xFF336699u);
   PixelSet(nullptr, 4, 1, 0x00FFFFFFu, 4, 0);
