@@ -170,7 +170,9 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
   const double y = particle.y + particle.dy + 0.5;
   // Also false for NaN.
   if (!(x >= 0.0 && y >= 0.0 && x < frame.widthLimit && y < frame.heightLimit)) return nullptr;
-  const size_t offset = static_cast<size_t>(y) * frame.width + static_cast<size_t>(x);
+  // Both lie in [0, 65536): the desktop's sides are at most kMaxDesktopSide.
+  const size_t offset = static_cast<size_t>(TruncateToInt32(y)) * frame.width +
+                        static_cast<size_t>(TruncateToInt32(x));
   return frame.pixels + 4 * offset;
 }
 

@@ -103,6 +103,19 @@ TEST(TransformPointTest, AddsTheClipOrigin) {
   EXPECT_EQ(point.y, -4);
 }
 
+TEST(TruncateToInt32Test, TruncatesTowardZeroAsTruncDoes) {
+  std::vector<double> values = {0.0,        -0.0,          0.5,          -0.5,
+                                0.99999999, -0.99999999,   1.5,          -2.5,
+                                1073741824, -1073741824.5, 2147483647.0, -2147483648.0,
+                                2147483646.75, -2147483647.75};
+  std::mt19937 random(8);
+  std::uniform_real_distribution<double> anywhere(-2147483648.0, 2147483647.0);
+  for (int i = 0; i < 100000; ++i) values.push_back(anywhere(random));
+  for (double v : values) {
+    ASSERT_EQ(TruncateToInt32(v), static_cast<int32_t>(std::trunc(v))) << v;
+  }
+}
+
 TEST(RoundsIntoTest, AgreesWithRoundCoordinateOnEveryKindOfFloat) {
   const double limit = 1080.0;
   auto check = [&](float v) {
