@@ -226,12 +226,7 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
   if (!RoundsInto(x, context->viewWidth, &column) || !RoundsInto(y, context->viewHeight, &row)) {
     return;
   }
-  // The screen's rows follow one another at its pitch: the pixel's address
-  // needs no look-up in the row table, which is one more cache miss at
-  // large sizes.
-  uint8_t* const pixel = context->rows[0] +
-                         static_cast<size_t>(row) * static_cast<size_t>(context->targetPitch) +
-                         4 * static_cast<size_t>(column);
+  uint8_t* const pixel = PixelAddress32(context, column, row);
   BeginDrawOn(mode, false);
   std::memcpy(pixel, &colour, 4);
   if (OnFrameBuffer(context, mode)) mode->dirtyLines[row].store(1, std::memory_order_relaxed);
