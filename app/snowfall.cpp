@@ -117,15 +117,18 @@ void PutBackdrop(Snowfall& snowfall) {
     const int32_t movingSnow =
         AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
                            points + snowfall.movingCount, snowfall.snowCount, points + moving);
-    // Outside the logo areas the backdrop is one colour; each list is
-    // compacted into the space before its own start, which only ends
-    // where the plain snow's list begins.
+    // Outside the logo areas the backdrop is one colour, and nothing but
+    // the particles writes there after the first put, so a listed pixel
+    // still holds the particle colour, or already the put's result where it
+    // was listed twice: the put needs to read none of them, and a miss on
+    // one holds up none of the others. Each list is compacted into the space
+    // before its own start; the plain snow's adds no still-changing points.
     const int32_t movingPlain =
         movingSnow < 0 ? -1
-                       : AlphaPutColourPointsOver(
+                       : AlphaPutColourPointsKnownOver(
                              nullptr, kBackdropColour, kParticleColour,
                              points + snowfall.pointCapacity - snowfall.plainSnowCount,
-                             snowfall.plainSnowCount, points + moving + movingSnow);
+                             snowfall.plainSnowCount);
     if (moving >= 0 && movingSnow >= 0 && movingPlain >= 0) {
       snowfall.movingCount = moving + movingSnow + movingPlain;
       snowfall.snowCount = 0;
@@ -178,7 +181,8 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
 
 // Steps every particle in index order. With `follow`, the pixel each one
 // set is listed (PackPoint): after the moving pixels if it lies in a logo
-// area, else from the end of the points backwards.
+// area, else from the end of the points backwards. The listing rounds and
+// clips as PixelSet does, so each listed pixel holds the particle colour.
 void StepParticles(Snowfall& snowfall, bool follow) {
   const ArrayDescriptor<1>& particles = snowfall.particles;
   const int32_t first = LowerBound(particles, 0);

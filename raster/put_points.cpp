@@ -112,7 +112,12 @@ constexpr int32_t kFetchAhead = 16;  // points
 int32_t PointX(uint32_t point) { return static_cast<int32_t>(point & 0xFFFF); }
 int32_t PointY(uint32_t point) { return static_cast<int32_t>(point >> 16); }
 
-template <bool kOnlyOverColour, typename Source>
+// Which listed pixels a put blends: every one, those holding the given
+// colour, or every one, each known to hold that colour or the put's result
+// already (nothing is read: a point that misses the caches holds up no other).
+enum class Listed { kAny, kOverColour, kKnownOverColour };
+
+template <Listed kListed, typename Source>
 int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& source,
                   uint32_t colour, const uint32_t* points, int32_t count,
                   uint32_t* stillChanging) {
@@ -151,8 +156,8 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
     if (!overlap.Holds(x, y)) continue;
     const size_t offset = offsetOf(x, y);
     uint8_t* address = target + offset;
-    const uint32_t before = LoadPixel(address);
-    if (kOnlyOverColour && before != colour) continue;
+    const uint32_t before = kListed == Listed::kKnownOverColour ? colour : LoadPixel(address);
+    if (kListed == Listed::kOverColour && before != colour) continue;
     const uint32_t sourcePixel = source.At(x, y, offset);
     const uint32_t after = AlphaBlendPixel(sourcePixel, before);
     StorePixel(address, after);
@@ -161,7 +166,8 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
     // An opaque source pixel takes each channel to s, or s - 1 where the
     // target's was below s: (255 s + d) >> 8. Both stay under a further
     // blend, so such a pixel has settled and needs no second blend.
-    if ((sourcePixel >> 24) != 0xFF && AlphaBlendPixel(sourcePixel, after) != after) {
+    if (kListed != Listed::kKnownOverColour && (sourcePixel >> 24) != 0xFF &&
+        AlphaBlendPixel(sourcePixel, after) != after) {
       stillChanging[kept++] = point;
     }
   }
@@ -169,7 +175,7 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
   return kept;
 }
 
-template <bool kOnlyOverColour>
+template <Listed kListed>
 int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                        const uint32_t* points, int32_t count, uint32_t* stillChanging) {
   DrawContext* context = GetDrawContext();
@@ -177,7 +183,7 @@ int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t 
   ImageSource pixels;
   if (!FindOverlap(context, target, source, &overlap, &pixels)) return Fail();
   if (pixels.pitch != context->targetPitch) {
-    return PutPoints<kOnlyOverColour>(context, overlap, pixels, colour, points, count,
+    return PutPoints<kListed>(context, overlap, pixels, colour, points, count,
                                       stillChanging);
   }
   // The common case, a source the size of the target: its pixels are found
@@ -185,7 +191,7 @@ int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t 
   const AlignedImageSource aligned{
       pixels.pixels, static_cast<size_t>(overlap.top) * static_cast<size_t>(pixels.pitch) +
                          4 * static_cast<size_t>(overlap.left)};
-  return PutPoints<kOnlyOverColour>(context, overlap, aligned, colour, points, count,
+  return PutPoints<kListed>(context, overlap, aligned, colour, points, count,
                                     stillChanging);
 }
 
@@ -197,12 +203,12 @@ constexpr int32_t kStretch = 64;
 
 int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uint32_t* points,
                        int32_t count, uint32_t* stillChanging) {
-  return PutImagePoints<false>(target, source, 0, points, count, stillChanging);
+  return PutImagePoints<Listed::kAny>(target, source, 0, points, count, stillChanging);
 }
 
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging) {
-  return PutImagePoints<true>(target, source, colour, points, count, stillChanging);
+  return PutImagePoints<Listed::kOverColour>(target, source, colour, points, count, stillChanging);
 }
 
 int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
@@ -210,8 +216,22 @@ int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uin
   DrawContext* context = GetDrawContext();
   Overlap overlap;
   if (!FindClip(context, target, &overlap)) return Fail();
-  return PutPoints<true>(context, overlap, ColourSource{sourceColour}, colour, points, count,
-                         stillChanging);
+  return PutPoints<Listed::kOverColour>(context, overlap, ColourSource{sourceColour}, colour,
+                                        points, count, stillChanging);
+}
+
+int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
+                                      uint32_t colour, const uint32_t* points, int32_t count) {
+  // A point listed twice gets the result twice, which the put over `colour`
+  // gives only where one more put leaves that result alone.
+  const uint32_t result = AlphaBlendPixel(sourceColour, colour);
+  if (AlphaBlendPixel(sourceColour, result) != result) return Fail();
+  DrawContext* context = GetDrawContext();
+  Overlap overlap;
+  if (!FindClip(context, target, &overlap)) return Fail();
+  // Nothing is written to the still-changing list: every result has settled.
+  return PutPoints<Listed::kKnownOverColour>(context, overlap, ColourSource{sourceColour}, colour,
+                                             points, count, nullptr);
 }
 
 int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,

@@ -122,6 +122,13 @@ int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint3
 // image holding that colour at every listed point, without reading one.
 int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
                                  const uint32_t* points, int32_t count, uint32_t* stillChanging);
+// The same where every listed pixel is known to hold `colour`, or the put's
+// result already (a point listed twice): the result is stored without the
+// target being read. Returns 0, as no stored result changes under a further
+// put; -1 with error number 1 where that would not be so, for then a point
+// listed twice would be blended twice, or where PutImage fails.
+int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
+                                      uint32_t colour, const uint32_t* points, int32_t count);
 // Every point where a put would change the target now, in row order; -1
 // when there are more than `capacity` (or where PutImage fails). Only reads.
 int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, uint32_t* points,

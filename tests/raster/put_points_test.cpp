@@ -195,6 +195,52 @@ TEST_F(PutPointsTest, OneColourGivesWhatAnImageOfThatColourGives) {
   EXPECT_EQ(LockBits(), 0u);
 }
 
+// Listed pixels known to hold `over`: the same screen as the put over it,
+// points repeated and outside the screen included, without a pixel being
+// read (one that holds something else is overwritten all the same); refused
+// where the result would still change, for a repeated point would then be
+// blended twice.
+TEST_F(PutPointsTest, KnownOverStoresWhatThePutOverGives) {
+  constexpr int32_t kWidth = 29, kHeight = 17;
+  constexpr uint32_t kOver = 0xFFFFFFFFu;
+  SetMode(kWidth, kHeight);
+  RandomScreen();
+  std::vector<uint32_t> points;
+  for (int i = 0; i < 200; ++i) {
+    const int32_t x = static_cast<int32_t>(random_() % (kWidth + 3));
+    const int32_t y = static_cast<int32_t>(random_() % (kHeight + 3));
+    if (x < kWidth && y < kHeight) SetScreenPixel(x, y, kOver);
+    points.push_back(PackPoint(x, y));
+    if (i % 7 == 0) points.push_back(PackPoint(x, y));
+  }
+  const int32_t count = static_cast<int32_t>(points.size());
+  const std::vector<uint32_t> before = Screen();
+  std::vector<uint32_t> moving(points.size());
+  ASSERT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, kOver, points.data(), count,
+                                     moving.data()),
+            0);
+  const std::vector<uint32_t> over = Screen();
+  ASSERT_NE(over, before);
+  SetScreen(before);
+  ClearDirtyRows();
+  EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, kOver, points.data(), count), 0);
+  EXPECT_EQ(Screen(), over);
+  EXPECT_EQ(LockBits(), 0u);
+
+  const uint32_t point = PackPoint(3, 2);
+  SetScreenPixel(3, 2, 0x12345678u);
+  ClearDirtyRows();
+  EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, kOver, &point, 1), 0);
+  EXPECT_EQ(ScreenPixel(3, 2), 0xFF0000FFu);
+  EXPECT_EQ(DirtyRows().substr(0, 4), "0010");
+
+  SetScreen(before);
+  SetErrorNumber(0);
+  EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0x80FF8000u, kOver, points.data(), count), -1);
+  EXPECT_EQ(ErrorNumber(), 1);
+  EXPECT_EQ(Screen(), before);
+}
+
 TEST_F(PutPointsTest, ChangingPointsAreExactlyThoseTheWholePutChangesInRowOrder) {
   // Wider than one compared stretch, with a short last one.
   SetMode(150, 7);
@@ -254,11 +300,13 @@ TEST_F(PutPointsTest, FailsAsThePutDoes) {
   EXPECT_EQ(AlphaPutPointsOver(nullptr, source, 0, &point, 1, &point), -1);
   EXPECT_EQ(AlphaPutChangingPoints(nullptr, source, &point, 1), -1);
   EXPECT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, 0, &point, 1, &point), -1);
+  EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, 0, &point, 1), -1);
   EXPECT_EQ(ErrorNumber(), 1);
   SetErrorNumber(0);
   DropScreenMode();
   EXPECT_EQ(AlphaPutPoints(nullptr, source, &point, 1, &point), -1);
   EXPECT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, 0, &point, 1, &point), -1);
+  EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, 0, &point, 1), -1);
   EXPECT_EQ(ErrorNumber(), 1);
 }
 
