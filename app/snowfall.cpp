@@ -179,10 +179,23 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
   return frame.pixels + 4 * offset;
 }
 
+// StepParticle, with what PixelSetOnScreen reports of the pixel it set.
+inline int32_t StepParticleReporting(Particle& particle, uint32_t* point) {
+  particle.x = static_cast<double>(static_cast<long double>(particle.x) + particle.dx);
+  particle.y = static_cast<double>(static_cast<long double>(particle.y) + particle.dy);
+  // Strictly greater: a particle exactly on the edge stays. There is no wrap
+  // at the left edge; a particle that leaves there is not drawn again.
+  if (particle.x > DesktopWidth()) particle.x = 0.0;
+  if (particle.y > DesktopHeight()) particle.y = 0.0;
+  return PixelSetOnScreen(nullptr, static_cast<float>(particle.x), static_cast<float>(particle.y),
+                          kParticleColour, kAbsolutePoint, 0, point);
+}
+
 // Steps every particle in index order. With `follow`, the pixel each one
 // set is listed (PackPoint): after the moving pixels if it lies in a logo
-// area, else from the end of the points backwards. The listing rounds and
-// clips as PixelSet does, so each listed pixel holds the particle colour.
+// area, else from the end of the points backwards. The pixel listed is the
+// one PixelSet reports it set, so each listed pixel holds the particle
+// colour.
 void StepParticles(Snowfall& snowfall, bool follow) {
   const ArrayDescriptor<1>& particles = snowfall.particles;
   const int32_t first = LowerBound(particles, 0);
@@ -208,19 +221,22 @@ void StepParticles(Snowfall& snowfall, bool follow) {
     }
     for (int32_t i = start; i <= end; ++i) {
       Particle& particle = snowfall.storage[i];
-      StepParticle(particle);
-      if (!follow) continue;
-      // The pixel PixelSet set, if it set one (the desktop's view has no
-      // offset).
-      uint32_t x, y;
-      if (RoundsInto(static_cast<float>(particle.x), frame.widthLimit, &x) &&
-          RoundsInto(static_cast<float>(particle.y), frame.heightLimit, &y)) {
-        const uint32_t point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
-        if (InLogoArea(snowfall, x, y)) {
-          snow[listed++] = point;
-        } else {
-          *(plainSnowEnd - ++listedPlain) = point;
+      uint32_t point;
+      const int32_t set = StepParticleReporting(particle, &point);
+      if (!follow || set == kPixelSetNone) continue;
+      if (set == kPixelSetElsewhere) {
+        // Worked out as PixelSet does it (the desktop's view has no offset).
+        uint32_t x, y;
+        if (!RoundsInto(static_cast<float>(particle.x), frame.widthLimit, &x) ||
+            !RoundsInto(static_cast<float>(particle.y), frame.heightLimit, &y)) {
+          continue;
         }
+        point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
+      }
+      if (InLogoArea(snowfall, point & 0xFFFF, point >> 16)) {
+        snow[listed++] = point;
+      } else {
+        *(plainSnowEnd - ++listedPlain) = point;
       }
     }
   }
@@ -241,14 +257,8 @@ void PlaceParticle(Particle& particle, const double (&r)[kDrawsPerParticle], dou
 }
 
 void StepParticle(Particle& particle) {
-  particle.x = static_cast<double>(static_cast<long double>(particle.x) + particle.dx);
-  particle.y = static_cast<double>(static_cast<long double>(particle.y) + particle.dy);
-  // Strictly greater: a particle exactly on the edge stays. There is no wrap
-  // at the left edge; a particle that leaves there is not drawn again.
-  if (particle.x > DesktopWidth()) particle.x = 0.0;
-  if (particle.y > DesktopHeight()) particle.y = 0.0;
-  PixelSet(nullptr, static_cast<float>(particle.x), static_cast<float>(particle.y), kParticleColour,
-           kAbsolutePoint, 0);
+  uint32_t point;
+  StepParticleReporting(particle, &point);
 }
 
 void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels) {

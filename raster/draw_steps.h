@@ -194,7 +194,7 @@ constexpr uint8_t kBothLockBits = kLockHeld | kAutoLock;
 
 // The lock half of a primitive on the current mode; `hooks`: the mode's
 // driver has lock hooks (DriverHasLockHooks).
-inline void BeginDrawOn(ScreenMode* mode, bool hooks) {
+[[gnu::always_inline]] inline void BeginDrawOn(ScreenMode* mode, bool hooks) {
   uint8_t bits = mode->lockBits.load(std::memory_order_acquire);
   if (bits & kBothLockBits) return;
   if (!hooks) {
@@ -245,7 +245,7 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
 }
 
 // The unlock half of a primitive on the current mode.
-inline void EndDrawOn(ScreenMode* mode, bool hooks) {
+[[gnu::always_inline]] inline void EndDrawOn(ScreenMode* mode, bool hooks) {
   if (!(mode->lockBits.load(std::memory_order_acquire) & kAutoLock)) return;
   if (!hooks) {
     mode->lockBits.store(0, std::memory_order_release);

@@ -64,6 +64,18 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground);
 
+// PixelSet, telling the caller which pixel it set where it can say so at no
+// cost: kPixelSetOnScreen with *point = PackPoint(x, y) where it set one of
+// the screen's 32-bit pixels by the direct path; kPixelSetNone where that
+// path set none (the point lay outside the clip); kPixelSetElsewhere where
+// the general path drew (another target, pixel size or routine), and the
+// caller works out the pixel itself.
+constexpr int32_t kPixelSetOnScreen = 1;
+constexpr int32_t kPixelSetNone = 0;
+constexpr int32_t kPixelSetElsewhere = -1;
+int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
+                         int32_t useBackground, uint32_t* point);
+
 // A put routine writes exactly the w x h destination rectangle:
 //   source, destination: the first source pixel and where it lands;
 //   width, height: the rectangle, both at least 1;

@@ -318,6 +318,57 @@ TEST_F(PixelSetTest, TheScreenGetsWhatAnImageOfItsSizeGets) {
   EXPECT_GT(set, kWidth * kHeight / 2) << "the calls reach most pixels";
 }
 
+// The pixel reported is the one pixel the call changed, and a call reported
+// to set none changed none, at plain, relative, clipped and odd points; on
+// another target the general path draws and says so.
+TEST_F(PixelSetTest, OnScreenReportsThePixelItSet) {
+  constexpr int32_t kWidth = 37, kHeight = 23;
+  constexpr uint32_t kGround = 0xFF000000u;
+  SetMode(kWidth, kHeight);
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x) SetScreenPixel(x, y, kGround);
+  const float odd[] = {-0.5f, -0.49999997f, 0.49999997f, 36.5f, 22.5f, 1e30f, -1e30f,
+                       std::numeric_limits<float>::infinity(), std::nanf("")};
+  std::mt19937 random(5);
+  int32_t reportedSet = 0, reportedNone = 0;
+  for (int i = 0; i < 1500; ++i) {
+    auto coordinate = [&](int32_t size) {
+      if (random() % 8 == 0) return odd[random() % (sizeof odd / sizeof odd[0])];
+      return static_cast<float>(static_cast<int32_t>(random() % (4 * (size + 6))) - 12) / 4.0f;
+    };
+    const float x = coordinate(kWidth), y = coordinate(kHeight);
+    const uint32_t colour = static_cast<uint32_t>(random()) | 1u;  // never the ground
+    const int32_t flags = random() % 2 ? 4 : 2;                     // absolute or relative
+    uint32_t point = 0xDEADBEEFu;
+    const int32_t result = PixelSetOnScreen(nullptr, x, y, colour, flags, 0, &point);
+    std::vector<uint32_t> changed;
+    for (int32_t row = 0; row < kHeight; ++row) {
+      for (int32_t column = 0; column < kWidth; ++column) {
+        if (ScreenPixel(column, row) == kGround) continue;
+        changed.push_back(PackPoint(column, row));
+        SetScreenPixel(column, row, kGround);
+      }
+    }
+    if (result == kPixelSetOnScreen) {
+      ++reportedSet;
+      ASSERT_EQ(changed, std::vector<uint32_t>{point}) << "call " << i;
+    } else {
+      ++reportedNone;
+      ASSERT_EQ(result, kPixelSetNone) << "call " << i;
+      ASSERT_TRUE(changed.empty()) << "call " << i;
+    }
+  }
+  EXPECT_GT(reportedSet, 300);
+  EXPECT_GT(reportedNone, 100);
+  EXPECT_EQ(LockBits(), 0u);
+
+  ImagePtr image(ImageCreate(4, 4, 0, 32, 0));
+  ASSERT_NE(image, nullptr);
+  uint32_t point = 0;
+  EXPECT_EQ(PixelSetOnScreen(image.get(), 1, 2, kWhite, 4, 0, &point), kPixelSetElsewhere);
+  EXPECT_EQ(ImagePixel32(image.get(), 1, 2), kWhite);
+}
+
 TEST_F(PixelSetTest, DoesNothingWithoutAMode) {
   DropScreenMode();
   PixelSet(nullptr, 1, 1, kWhite, 4, 0);
