@@ -180,13 +180,16 @@ const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle
 }
 
 // StepParticle, with what PixelSetOnScreen reports of the pixel it set.
-inline int32_t StepParticleReporting(Particle& particle, uint32_t* point) {
+// `width` and `height`: the desktop's, as doubles (the loop converts them
+// once, not once a particle).
+inline int32_t StepParticleReporting(Particle& particle, double width, double height,
+                                     uint32_t* point) {
   particle.x = static_cast<double>(static_cast<long double>(particle.x) + particle.dx);
   particle.y = static_cast<double>(static_cast<long double>(particle.y) + particle.dy);
   // Strictly greater: a particle exactly on the edge stays. There is no wrap
   // at the left edge; a particle that leaves there is not drawn again.
-  if (particle.x > DesktopWidth()) particle.x = 0.0;
-  if (particle.y > DesktopHeight()) particle.y = 0.0;
+  if (particle.x > width) particle.x = 0.0;
+  if (particle.y > height) particle.y = 0.0;
   return PixelSetOnScreen(nullptr, static_cast<float>(particle.x), static_cast<float>(particle.y),
                           kParticleColour, kAbsolutePoint, 0, point);
 }
@@ -222,7 +225,8 @@ void StepParticles(Snowfall& snowfall, bool follow) {
     for (int32_t i = start; i <= end; ++i) {
       Particle& particle = snowfall.storage[i];
       uint32_t point;
-      const int32_t set = StepParticleReporting(particle, &point);
+      const int32_t set =
+          StepParticleReporting(particle, frame.widthLimit, frame.heightLimit, &point);
       if (!follow || set == kPixelSetNone) continue;
       if (set == kPixelSetElsewhere) {
         // Worked out as PixelSet does it (the desktop's view has no offset).
@@ -258,7 +262,7 @@ void PlaceParticle(Particle& particle, const double (&r)[kDrawsPerParticle], dou
 
 void StepParticle(Particle& particle) {
   uint32_t point;
-  StepParticleReporting(particle, &point);
+  StepParticleReporting(particle, DesktopWidth(), DesktopHeight(), &point);
 }
 
 void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels) {
