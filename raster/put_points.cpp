@@ -183,16 +183,14 @@ int32_t PutImagePoints(ImageBuffer* target, const ImageBuffer* source, uint32_t 
   ImageSource pixels;
   if (!FindOverlap(context, target, source, &overlap, &pixels)) return Fail();
   if (pixels.pitch != context->targetPitch) {
-    return PutPoints<kListed>(context, overlap, pixels, colour, points, count,
-                                      stillChanging);
+    return PutPoints<kListed>(context, overlap, pixels, colour, points, count, stillChanging);
   }
   // The common case, a source the size of the target: its pixels are found
   // by the target's offsets.
   const AlignedImageSource aligned{
       pixels.pixels, static_cast<size_t>(overlap.top) * static_cast<size_t>(pixels.pitch) +
                          4 * static_cast<size_t>(overlap.left)};
-  return PutPoints<kListed>(context, overlap, aligned, colour, points, count,
-                                    stillChanging);
+  return PutPoints<kListed>(context, overlap, aligned, colour, points, count, stillChanging);
 }
 
 // Rows are compared a stretch at a time: the stretch blended in a copy by
