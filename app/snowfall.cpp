@@ -224,7 +224,7 @@ void StepParticles(Snowfall& snowfall, bool follow) {
     }
     for (int32_t i = start; i <= end; ++i) {
       Particle& particle = snowfall.storage[i];
-      uint32_t point;
+      uint32_t point = 0;  // set with kPixelSetOnScreen
       const int32_t set =
           StepParticleReporting(particle, frame.widthLimit, frame.heightLimit, &point);
       if (!follow || set == kPixelSetNone) continue;

@@ -193,60 +193,15 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
   EndDrawOn(mode, hooks);
 }
 
-// The call the snowfall makes 10001 times a frame: a colour given, on the
-// screen the context already draws to with the 32-bit store, through a
-// view from its corner, under a driver without lock hooks. There SetPixel's
-// steps up to the rounding only confirm what the context holds, so PixelSet
-// takes the rest itself, with nothing called and no stack frame.
-[[gnu::always_inline]] inline bool SetsScreenPixelDirectly(const DrawContext* context,
-                                                          const ScreenMode* mode,
-                                                          const ImageBuffer* target,
-                                                          int32_t flags) {
-  return !target && flags >= 0 && context->modeId == mode->id &&
-         !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
-         context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
-         context->putPixel == PutPixel32 && context->viewX == 0 && context->viewY == 0 &&
-         (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
-         !DriverHasLockHooks(mode);
-}
-
 }  // namespace
-
-namespace {
-
-// The pixel at (x, y) on the screen, by the direct path: its PackPoint, or
-// kNoPoint where the point lies outside the clip.
-constexpr uint64_t kNoPoint = ~uint64_t{0};
-
-[[gnu::always_inline]] inline uint64_t SetOnScreen(DrawContext* context, ScreenMode* mode,
-                                                  float x, float y, uint32_t colour,
-                                                  int32_t flags) {
-  context->target = nullptr;
-  ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
-  // The screen's view starts at its corner, so the transformed point is
-  // inside the clip exactly when the rounded one lies within the view's
-  // size, and then it is that point.
-  uint32_t column, row;
-  if (!RoundsInto(x, context->viewWidth, &column) || !RoundsInto(y, context->viewHeight, &row)) {
-    return kNoPoint;
-  }
-  uint8_t* const pixel = PixelAddress32(context, column, row);
-  BeginDrawOn(mode, false);
-  std::memcpy(pixel, &colour, 4);
-  if (OnFrameBuffer(context, mode)) mode->dirtyLines[row].store(1, std::memory_order_relaxed);
-  EndDrawOn(mode, false);
-  return PackPoint(static_cast<int32_t>(column), static_cast<int32_t>(row));
-}
 
 // SetPixel for PixelSetOnScreen, which passes its call on by a jump and so
 // needs no stack frame of its own.
-[[gnu::noinline]] int32_t SetPixelElsewhere(ImageBuffer* target, float x, float y, uint32_t colour,
-                                            int32_t flags, int32_t useBackground) {
+int32_t PixelSetElsewhere(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
+                          int32_t useBackground) {
   SetPixel(target, x, y, colour, flags, useBackground);
   return kPixelSetElsewhere;
 }
-
-}  // namespace
 
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground) {
@@ -255,20 +210,7 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
   if (!mode || !context || !SetsScreenPixelDirectly(context, mode, target, flags)) {
     return SetPixel(target, x, y, colour, flags, useBackground);
   }
-  SetOnScreen(context, mode, x, y, colour, flags);
-}
-
-int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
-                         int32_t useBackground, uint32_t* point) {
-  ScreenMode* mode = CurrentScreenMode();
-  auto* context = static_cast<DrawContext*>(ThreadContextBlockIfMade(kDrawSlot));
-  if (!mode || !context || !SetsScreenPixelDirectly(context, mode, target, flags)) {
-    return SetPixelElsewhere(target, x, y, colour, flags, useBackground);
-  }
-  const uint64_t set = SetOnScreen(context, mode, x, y, colour, flags);
-  if (set == kNoPoint) return kPixelSetNone;
-  *point = static_cast<uint32_t>(set);
-  return kPixelSetOnScreen;
+  SetScreenPixelDirectly(context, mode, x, y, colour, flags);
 }
 
 void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint32_t colour,

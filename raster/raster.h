@@ -73,8 +73,9 @@ void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t fl
 constexpr int32_t kPixelSetOnScreen = 1;
 constexpr int32_t kPixelSetNone = 0;
 constexpr int32_t kPixelSetElsewhere = -1;
-int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
-                         int32_t useBackground, uint32_t* point);
+inline int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour,
+                                int32_t flags, int32_t useBackground, uint32_t* point);
+// (Defined inline in raster/draw_steps.h.)
 
 // A put routine writes exactly the w x h destination rectangle:
 //   source, destination: the first source pixel and where it lands;
