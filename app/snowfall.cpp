@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/saver_state.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"
@@ -167,16 +171,33 @@ struct FrameRows {
 // their own wait for them together. 32 measured best of 16 to 256.
 constexpr int32_t kFetchBatch = 32;  // particles
 
-// The address of that pixel, or null when it falls outside.
+// The address of that pixel, or null when it falls outside. Only a guess
+// to fetch ahead, so the i686 build takes it in SSE2 registers: on its x87
+// unit, the sums, comparisons and the round trip through memory to the
+// truncating conversion made the particle loop 7 % dearer.
 const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle) {
+#if defined(__SSE2__)
+  const __m128d half = _mm_set_sd(0.5), zero = _mm_setzero_pd();
+  const __m128d x =
+      _mm_add_sd(_mm_add_sd(_mm_load_sd(&particle.x), _mm_load_sd(&particle.dx)), half);
+  const __m128d y =
+      _mm_add_sd(_mm_add_sd(_mm_load_sd(&particle.y), _mm_load_sd(&particle.dy)), half);
+  // Also false for NaN.
+  if (!(_mm_comige_sd(x, zero) && _mm_comige_sd(y, zero) &&
+        _mm_comilt_sd(x, _mm_set_sd(frame.widthLimit)) &&
+        _mm_comilt_sd(y, _mm_set_sd(frame.heightLimit)))) {
+    return nullptr;
+  }
+  const int32_t column = _mm_cvttsd_si32(x), row = _mm_cvttsd_si32(y);
+#else
   const double x = particle.x + particle.dx + 0.5;
   const double y = particle.y + particle.dy + 0.5;
-  // Also false for NaN.
   if (!(x >= 0.0 && y >= 0.0 && x < frame.widthLimit && y < frame.heightLimit)) return nullptr;
+  const int32_t column = TruncateToInt32(x), row = TruncateToInt32(y);
+#endif
   // Both lie in [0, 65536): the desktop's sides are at most kMaxDesktopSide.
-  const size_t offset = static_cast<size_t>(TruncateToInt32(y)) * frame.width +
-                        static_cast<size_t>(TruncateToInt32(x));
-  return frame.pixels + 4 * offset;
+  return frame.pixels +
+         4 * (static_cast<size_t>(row) * frame.width + static_cast<size_t>(column));
 }
 
 // StepParticle, with what PixelSetOnScreen reports of the pixel it set.
