@@ -148,10 +148,24 @@ inline int32_t RoundCoordinate(float v) {
 // most kCoordinateLimit, and which value it is then: from -0.5 (excluded)
 // upwards, rounding half away from zero is v + 0.5 truncated, and that sum
 // is exact in double. Two comparisons instead of the clamps.
+// The i686 build takes them in SSE2 registers, as the x86-64 build does: on
+// the x87 unit the sum and comparisons went through memory to the
+// truncating conversion. The results are the same: the sum is exact in
+// both units wherever it can lie inside a limit, and the comparisons are.
 inline bool RoundsInto(float v, double limit, uint32_t* rounded) {
+#if defined(__SSE2__) && !defined(__SSE2_MATH__)
+  const __m128d shifted =
+      _mm_add_sd(_mm_cvtss_sd(_mm_setzero_pd(), _mm_set_ss(v)), _mm_set_sd(0.5));
+  // Also false for NaN.
+  if (!(_mm_comigt_sd(shifted, _mm_setzero_pd()) && _mm_comilt_sd(shifted, _mm_set_sd(limit)))) {
+    return false;
+  }
+  *rounded = static_cast<uint32_t>(_mm_cvttsd_si32(shifted));
+#else
   const double shifted = static_cast<double>(v) + 0.5;
   if (!(shifted > 0.0 && shifted < limit)) return false;
   *rounded = static_cast<uint32_t>(TruncateToInt32(shifted));
+#endif
   return true;
 }
 

@@ -189,6 +189,19 @@ TEST_F(StepParticleTest, MovesByTheStepAndSetsOneOpaqueWhitePixel) {
   EXPECT_EQ(WhitePixels(), (Pixels{{11, 21}, {13, 22}}));
 }
 
+TEST_F(StepParticleTest, ThePixelIsTheStoredPositionRoundedToFloatFirst) {
+  // 12.5 - 2^-30 is a float's 12.5, which rounds to column 13; rounded
+  // from the double, it would be column 12. 12.5 - 2^-20 and 14.5 - 2^-20
+  // are floats.
+  Particle toHalf = MakeParticle(12.0, 20.0, 0.5 - 0x1p-30, 1.0 - 0x1p-30);
+  StepParticle(toHalf);
+  EXPECT_EQ(toHalf.x, 12.5 - 0x1p-30);
+  EXPECT_EQ(WhitePixels(), (Pixels{{13, 21}}));
+  Particle belowHalf = MakeParticle(12.0, 14.0, 0.5 - 0x1p-20, 0.5 - 0x1p-20);
+  StepParticle(belowHalf);
+  EXPECT_EQ(WhitePixels(), (Pixels{{13, 21}, {12, 14}}));
+}
+
 TEST_F(StepParticleTest, WrapsToZeroOnlyStrictlyPastTheRightEdge) {
   Particle past = MakeParticle(99.75, 10.0, 0.5, 1.0);
   StepParticle(past);
