@@ -216,8 +216,11 @@ inline float ToFloat(const double& coordinate) {
   return _mm_cvtss_f32(_mm_cvtsd_ss(_mm_setzero_ps(), _mm_load_sd(&coordinate)));
 }
 #else
-inline bool Beyond(const double& coordinate, double edge) { return coordinate > edge; }
-inline float ToFloat(const double& coordinate) { return static_cast<float>(coordinate); }
+// By value: taken by reference, GCC -O3 merged the two conversions into
+// one that loads both coordinates just after their separate stores, and
+// the stores could not be forwarded to it.
+inline bool Beyond(double coordinate, double edge) { return coordinate > edge; }
+inline float ToFloat(double coordinate) { return static_cast<float>(coordinate); }
 #endif
 
 // StepParticle, with what PixelSetOnScreen reports of the pixel it set.
