@@ -195,8 +195,8 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
 
 }  // namespace
 
-// SetPixel for PixelSetOnScreen, which passes its call on by a jump and so
-// needs no stack frame of its own.
+// PixelSetOnScreen's general path, kept out of line so that the inline
+// direct path stays small in its caller's loop.
 int32_t PixelSetElsewhere(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
                           int32_t useBackground) {
   SetPixel(target, x, y, colour, flags, useBackground);
