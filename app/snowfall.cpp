@@ -275,8 +275,8 @@ void StepParticles(Snowfall& snowfall, bool follow) {
       if (set == kPixelSetElsewhere) {
         // Worked out as PixelSet does it (the desktop's view has no offset).
         uint32_t x, y;
-        if (!RoundsInto(static_cast<float>(particle.x), frame.widthLimit, &x) ||
-            !RoundsInto(static_cast<float>(particle.y), frame.heightLimit, &y)) {
+        if (!RoundsInto(static_cast<float>(particle.x), static_cast<int32_t>(width), &x) ||
+            !RoundsInto(static_cast<float>(particle.y), static_cast<int32_t>(height), &y)) {
           continue;
         }
         point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));

@@ -144,26 +144,30 @@ inline int32_t RoundCoordinate(float v) {
   return TruncateToInt32(shifted);
 }
 
-// Whether RoundCoordinate(v) lies in [0, limit), for a whole limit of at
-// most kCoordinateLimit, and which value it is then: from -0.5 (excluded)
+// Whether RoundCoordinate(v) lies in [0, limit), for a limit of at most
+// kCoordinateLimit, and which value it is then: from -0.5 (excluded)
 // upwards, rounding half away from zero is v + 0.5 truncated, and that sum
 // is exact in double. Two comparisons instead of the clamps.
 // The i686 build takes them in SSE2 registers, as the x86-64 build does: on
 // the x87 unit the sum and comparisons went through memory to the
 // truncating conversion. The results are the same: the sum is exact in
 // both units wherever it can lie inside a limit, and the comparisons are.
-inline bool RoundsInto(float v, double limit, uint32_t* rounded) {
+// There the limit is compared as an integer too, after the truncation
+// (below a whole limit, s < limit exactly when trunc(s) < limit, for
+// s > 0), since the x87 unit converted it to double through memory; a sum
+// of 2^31 or more truncates to INT32_MIN and is refused with the negatives.
+inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
 #if defined(__SSE2__) && !defined(__SSE2_MATH__)
   const __m128d shifted =
       _mm_add_sd(_mm_cvtss_sd(_mm_setzero_pd(), _mm_set_ss(v)), _mm_set_sd(0.5));
   // Also false for NaN.
-  if (!(_mm_comigt_sd(shifted, _mm_setzero_pd()) && _mm_comilt_sd(shifted, _mm_set_sd(limit)))) {
-    return false;
-  }
-  *rounded = static_cast<uint32_t>(_mm_cvttsd_si32(shifted));
+  if (!_mm_comigt_sd(shifted, _mm_setzero_pd())) return false;
+  const int32_t whole = _mm_cvttsd_si32(shifted);
+  if (whole < 0 || whole >= limit) return false;
+  *rounded = static_cast<uint32_t>(whole);
 #else
   const double shifted = static_cast<double>(v) + 0.5;
-  if (!(shifted > 0.0 && shifted < limit)) return false;
+  if (!(shifted > 0.0 && shifted < static_cast<double>(limit))) return false;
   *rounded = static_cast<uint32_t>(TruncateToInt32(shifted));
 #endif
   return true;

@@ -117,34 +117,42 @@ TEST(TruncateToInt32Test, TruncatesTowardZeroAsTruncDoes) {
 }
 
 TEST(RoundsIntoTest, AgreesWithRoundCoordinateOnEveryKindOfFloat) {
-  const double limit = 1080.0;
-  auto check = [&](float v) {
+  auto check = [](float v, int32_t limit) {
     const int32_t rounded = RoundCoordinate(v);
     uint32_t into = 0;
     const bool inside = RoundsInto(v, limit, &into);
-    ASSERT_EQ(inside, rounded >= 0 && rounded < limit) << v;
+    ASSERT_EQ(inside, rounded >= 0 && rounded < limit) << v << " below " << limit;
     if (inside) {
       ASSERT_EQ(into, static_cast<uint32_t>(rounded)) << v;
     }
   };
   // Every whole and half value from -2 to past the limit, with the 32
-  // floats on either side of each.
-  for (int32_t half = -4; half <= 2 * 1082; ++half) {
-    float below = static_cast<float>(half) / 2.0f, above = below;
-    check(below);
-    for (int i = 0; i < 32; ++i) {
-      below = std::nextafter(below, -1e9f);
-      above = std::nextafter(above, 1e9f);
-      check(below);
-      check(above);
+  // floats on either side of each; an empty view and a negative size take
+  // nothing.
+  for (const int32_t limit : {1080, 1, 0, -3}) {
+    for (int32_t half = -4; half <= 2 * 1082; ++half) {
+      float below = static_cast<float>(half) / 2.0f, above = below;
+      check(below, limit);
+      for (int i = 0; i < 32; ++i) {
+        below = std::nextafter(below, -1e9f);
+        above = std::nextafter(above, 1e9f);
+        check(below, limit);
+        check(above, limit);
+      }
     }
   }
+  // NaNs, infinities, huge and tiny values, and the largest limit: floats
+  // at and past 2^31 do not fit the truncating conversion.
   std::mt19937 random(5);
   for (int i = 0; i < 1000000; ++i) {
     const uint32_t bits = static_cast<uint32_t>(random());
     float v;
     std::memcpy(&v, &bits, sizeof v);
-    check(v);  // NaNs, infinities, huge and tiny values
+    check(v, 1080);
+    check(v, kCoordinateLimit);
+  }
+  for (const float v : {1073741760.0f, 1073741824.0f, 2147483648.0f, 4294967296.0f, -0.5f}) {
+    check(v, kCoordinateLimit);
   }
 }
 
