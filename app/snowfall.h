@@ -55,8 +55,9 @@ struct Snowfall {
   bool wholePutDue = true;  // nothing is known about the frame's pixels
 
   // Where the backdrop may hold the logo, in frame pixels (right and bottom
-  // exclusive): at least every pixel that a logo was put on. Elsewhere it
-  // is kBackdropColour, so a pixel there is put back without reading it.
+  // exclusive): the smallest rectangle around each logo's visible part.
+  // Elsewhere it is kBackdropColour, so a pixel there is put back without
+  // reading it.
   SaverRect logoAreas[kMaxMonitors];
   int32_t logoAreaCount = 0;
 };

@@ -88,6 +88,7 @@ class SideBySide : public ::testing::Test {
 
     auto whole = MakeSnowfall(logo, kTrackedPixels);
     auto part = MakeSnowfall(logo, trackedPixels);
+    logoAreas_.assign(part->logoAreas, part->logoAreas + part->logoAreaCount);
     std::vector<bool> partialPuts;
     for (int f = 0; f < kFrames; ++f) {
       std::memcpy(frame, wholeFrame.data(), pixels * 4);
@@ -146,6 +147,7 @@ class SideBySide : public ::testing::Test {
   // elsewhere (put back by the backdrop's colour alone).
   int32_t logoSnowSeen_ = 0;
   int32_t plainSnowSeen_ = 0;
+  std::vector<SaverRect> logoAreas_;  // the last run's
 
  private:
   std::vector<Image> backdrops_;
@@ -180,6 +182,43 @@ TEST_F(SideBySide, TwoMonitorsEachWithItsLogo) {
   ExpectAllButTheFirstPartial(RunBothWays(width, height, logo.get(), 13));
   EXPECT_GT(logoSnowSeen_, 0);
   EXPECT_GT(plainSnowSeen_, 0);
+}
+
+// Snow on a logo's fully transparent border is put back by the backdrop's
+// colour alone: the logo area is the visible part's, and a logo with none
+// has no area.
+TEST_F(SideBySide, ALogoWithATransparentBorder) {
+  Image logo = RandomLogo(97, 61, 6, {0, 128, 255});
+  ASSERT_NE(logo, nullptr);
+  const SaverRect visible{11, 5, 83, 49};
+  for (int32_t y = 0; y < 61; ++y) {
+    for (int32_t x = 0; x < 97; ++x) {
+      uint32_t& pixel = PixelOf(logo.get(), x, y);
+      const bool inside = x >= visible.left && x < visible.right && y >= visible.top &&
+                          y < visible.bottom;
+      const bool corner = (x == visible.left || x == visible.right - 1) &&
+                          (y == visible.top || y == visible.bottom - 1);
+      if (!inside) pixel &= 0xFFFFFF;
+      if (corner) pixel |= 0xFF000000u;
+    }
+  }
+  ExpectAllButTheFirstPartial(RunBothWays(131, 83, logo.get(), 14));
+  ASSERT_EQ(logoAreas_.size(), 1u);
+  EXPECT_EQ(logoAreas_[0].left, visible.left);
+  EXPECT_EQ(logoAreas_[0].top, visible.top);
+  EXPECT_EQ(logoAreas_[0].right, visible.right);
+  EXPECT_EQ(logoAreas_[0].bottom, visible.bottom);
+  EXPECT_GT(logoSnowSeen_, 0);
+  EXPECT_GT(plainSnowSeen_, 0);
+
+  if (kSlowBuild) return;
+  for (int32_t y = 0; y < 61; ++y) {
+    for (int32_t x = 0; x < 97; ++x) PixelOf(logo.get(), x, y) &= 0xFFFFFF;
+  }
+  logoSnowSeen_ = 0;
+  ExpectAllButTheFirstPartial(RunBothWays(131, 83, logo.get(), 15));
+  EXPECT_TRUE(logoAreas_.empty());
+  EXPECT_EQ(logoSnowSeen_, 0);
 }
 
 TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
