@@ -73,10 +73,13 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
 // of a logo is fully transparent, which leaves the blue exactly as it was:
 // the real one's visible part covers 42 % of it, and snow outside that
 // part is put back without reading the backdrop or the frame.
-SaverRect VisiblePart(const ImageBuffer* backdrop, const SaverRect& area) {
-  SaverRect visible{area.right, area.bottom, area.left, area.top};
+SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area) {
   ImageInfo image;
   if (!ReadImageInfo(backdrop, 4, &image) || image.bytesPerPixel != 4) return area;
+  area.right = std::min(area.right, image.width);
+  area.bottom = std::min(area.bottom, image.height);
+  // Empty until a pixel is found.
+  SaverRect visible{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const uint8_t* row = image.pixels + static_cast<size_t>(y) * static_cast<size_t>(image.pitch);
     auto blue = [row](int32_t x) {
@@ -86,7 +89,7 @@ SaverRect VisiblePart(const ImageBuffer* backdrop, const SaverRect& area) {
     };
     int32_t first = area.left;
     while (first < area.right && blue(first)) ++first;
-    if (first == area.right) continue;
+    if (first >= area.right) continue;
     int32_t last = area.right - 1;
     while (blue(last)) --last;
     visible.left = std::min(visible.left, first);
