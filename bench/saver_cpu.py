@@ -157,57 +157,93 @@ def measure(pid, interval):
               f"  {wakes:7.0f}/s  {per_wake:6.0f} us CPU each")
 
 
-def main():
-    arguments = parse_arguments()
-    saver = os.path.abspath(arguments.saver)
+class Saver:
+    """A saver started full-screen (/s) under Wine on an Xvfb of its own."""
+
+    def __init__(self, path, width, height, prefix):
+        self.path = os.path.abspath(path)
+        self.display = free_display()
+        self.environment = dict(os.environ, DISPLAY=f":{self.display}", WINEPREFIX=prefix,
+                                WINEARCH="win64", WINEDEBUG="-all",
+                                WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.wine = None
+        self.pid = None
+        self.xvfb = subprocess.Popen(["Xvfb", f":{self.display}", "-screen", "0",
+                                      f"{width}x{height}x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.display}"), 30,
+                     "Xvfb start")
+        except TimeoutError:
+            self.end()
+            raise
+        loader = WINE64 if os.path.exists(WINE64) and pe_is_64_bit(self.path) else "wine"
+        self.wine = subprocess.Popen([loader, self.path, "/s"], env=self.environment,
+                                     start_new_session=True, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+
+    def wait_for_frame(self, bound):
+        """Waits for the window and a mostly blue screen (the first frame),
+        then finds the process: savers of one name are told apart by display."""
+        window = lambda: subprocess.run(["xdotool", "search", "--name", "^SCREENSAVER$"],
+                                        env=self.environment,
+                                        capture_output=True).returncode == 0
+        wait_for(window, bound, "the saver's window")
+        wait_for(lambda: screen_is_mostly_blue(self.display, self.environment), 120,
+                 "the first frame")
+        self.pid = saver_process(os.path.basename(self.path), self.display)
+        if self.pid is None:
+            sys.exit(f"the process of {self.path} was not found")
+
+    def end(self):
+        if self.wine is not None:
+            # Any key ends the saver.
+            subprocess.run(["xdotool", "key", "space"], env=self.environment,
+                           capture_output=True)
+            try:
+                self.wine.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                pass
+            # Whatever is left of the session the saver was started in.
+            try:
+                os.killpg(self.wine.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        self.xvfb.terminate()
+        self.xvfb.wait(timeout=20)
+
+
+def wine_prefix():
     prefix = os.environ.get("POMARELO_WINEPREFIX",
                             os.path.expanduser("~/.cache/pomarelo/wine"))
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
-    display = free_display()
-    environment = dict(os.environ, DISPLAY=f":{display}", WINEPREFIX=prefix,
-                       WINEARCH="win64", WINEDEBUG="-all",
-                       WINEDLLOVERRIDES="mscoree,mshtml=")
-    loader = WINE64 if os.path.exists(WINE64) and pe_is_64_bit(saver) else "wine"
-    servers_before = set(wineservers_of(prefix))
+    return prefix
 
-    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0",
-                             f"{arguments.width}x{arguments.height}x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wine = None
+
+def end_wineserver(prefix, servers_before):
+    """Ends the wineserver if this script started it."""
+    if not servers_before and wineservers_of(prefix):
+        server = WINESERVER if os.path.exists(WINESERVER) else "wineserver"
+        subprocess.run([server, "-k"], env=dict(os.environ, WINEPREFIX=prefix),
+                       capture_output=True, timeout=60)
+
+
+def main():
+    arguments = parse_arguments()
+    prefix = wine_prefix()
+    servers_before = set(wineservers_of(prefix))
+    saver = None
     try:
-        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{display}"), 30, "Xvfb start")
-        wine = subprocess.Popen([loader, saver, "/s"], env=environment, start_new_session=True,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        window = lambda: subprocess.run(["xdotool", "search", "--name", "^SCREENSAVER$"],
-                                        env=environment, capture_output=True).returncode == 0
-        wait_for(window, arguments.start_bound, "the saver's window")
-        wait_for(lambda: screen_is_mostly_blue(display, environment), 120, "the first frame")
-        pid = saver_process(os.path.basename(saver), display)
-        if pid is None:
-            sys.exit("the saver's process was not found")
-        print(f"{os.path.basename(saver)} at {arguments.width} x {arguments.height}, "
-              f"pid {pid}, {os.cpu_count()} cores, load {os.getloadavg()[0]:.2f}")
+        saver = Saver(arguments.saver, arguments.width, arguments.height, prefix)
+        saver.wait_for_frame(arguments.start_bound)
+        print(f"{os.path.basename(saver.path)} at {arguments.width} x {arguments.height}, "
+              f"pid {saver.pid}, {os.cpu_count()} cores, load {os.getloadavg()[0]:.2f}")
         time.sleep(arguments.warm_up)
-        measure(pid, arguments.interval)
+        measure(saver.pid, arguments.interval)
     finally:
-        if wine is not None:
-            # Any key ends the saver.
-            subprocess.run(["xdotool", "key", "space"], env=environment, capture_output=True)
-            try:
-                wine.wait(timeout=20)
-            except subprocess.TimeoutExpired:
-                pass
-        if not servers_before and wineservers_of(prefix):
-            server = WINESERVER if os.path.exists(WINESERVER) else "wineserver"
-            subprocess.run([server, "-k"], env=environment, capture_output=True, timeout=60)
-        if wine is not None:
-            # Whatever is left of the session the saver was started in.
-            try:
-                os.killpg(wine.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-        xvfb.terminate()
-        xvfb.wait(timeout=20)
+        if saver is not None:
+            saver.end()
+        end_wineserver(prefix, servers_before)
 
 
 if __name__ == "__main__":
