@@ -304,49 +304,58 @@ void StepParticles(Snowfall& snowfall, bool follow) {
   const ArrayDescriptor<1>& particles = snowfall.particles;
   const int32_t first = LowerBound(particles, 0);
   const int32_t last = UpperBound(particles, 0);
+  if (last < first) {
+    snowfall.snowCount = 0;
+    snowfall.plainSnowCount = 0;
+    return;
+  }
   // Each particle's pixel is a cache miss, and often a page-translation
   // miss, in a FrameBuffer larger than the caches; asked for a batch at a
   // time, the misses overlap.
   const uint32_t width = saverState.width, height = saverState.height;
   const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), width, height,
                         static_cast<double>(width), static_cast<double>(height)};
-  uint32_t* snow = snowfall.points.get() + snowfall.movingCount;
-  uint32_t* plainSnowEnd = snowfall.points.get() + snowfall.pointCapacity;
-  int32_t listed = 0, listedPlain = 0;
-  for (int32_t start = first; start <= last; start += kFetchBatch) {
-    const int32_t end = std::min(last, start + kFetchBatch - 1);
+  // Walked by pointers: the i686 build has too few registers for the
+  // indices, counts and bases, and kept the loop's own counters on the
+  // stack.
+  uint32_t* const snowBegin = snowfall.points.get() + snowfall.movingCount;
+  uint32_t* const plainSnowEnd = snowfall.points.get() + snowfall.pointCapacity;
+  uint32_t* snow = snowBegin;
+  uint32_t* plainSnow = plainSnowEnd;
+  Particle* const end = snowfall.storage + last + 1;
+  for (Particle* batch = snowfall.storage + first; batch < end; batch += kFetchBatch) {
+    Particle* const batchEnd = end - batch > kFetchBatch ? batch + kFetchBatch : end;
     // (The prefetch stays in this loop: GCC drops a function that does
     // nothing but prefetch, and every call to it.)
     if (frame.pixels) {
-      for (int32_t i = start; i <= end; ++i) {
-        const uint8_t* ahead = NextPixelAddress(frame, snowfall.storage[i]);
+      for (const Particle* particle = batch; particle < batchEnd; ++particle) {
+        const uint8_t* ahead = NextPixelAddress(frame, *particle);
         if (ahead) __builtin_prefetch(ahead, 1);
       }
     }
-    for (int32_t i = start; i <= end; ++i) {
-      Particle& particle = snowfall.storage[i];
+    for (Particle* particle = batch; particle < batchEnd; ++particle) {
       uint32_t point = 0;  // set with kPixelSetOnScreen
       const int32_t set =
-          StepParticleReporting(particle, frame.widthLimit, frame.heightLimit, &point);
+          StepParticleReporting(*particle, frame.widthLimit, frame.heightLimit, &point);
       if (!follow || set == kPixelSetNone) continue;
       if (set == kPixelSetElsewhere) {
         // Worked out as PixelSet does it (the desktop's view has no offset).
         uint32_t x, y;
-        if (!RoundsInto(static_cast<float>(particle.x), static_cast<int32_t>(width), &x) ||
-            !RoundsInto(static_cast<float>(particle.y), static_cast<int32_t>(height), &y)) {
+        if (!RoundsInto(static_cast<float>(particle->x), static_cast<int32_t>(width), &x) ||
+            !RoundsInto(static_cast<float>(particle->y), static_cast<int32_t>(height), &y)) {
           continue;
         }
         point = PackPoint(static_cast<int32_t>(x), static_cast<int32_t>(y));
       }
       if (InLogoArea(snowfall, point & 0xFFFF, point >> 16)) {
-        snow[listed++] = point;
+        *snow++ = point;
       } else {
-        *(plainSnowEnd - ++listedPlain) = point;
+        *--plainSnow = point;
       }
     }
   }
-  snowfall.snowCount = listed;
-  snowfall.plainSnowCount = listedPlain;
+  snowfall.snowCount = static_cast<int32_t>(snow - snowBegin);
+  snowfall.plainSnowCount = static_cast<int32_t>(plainSnowEnd - plainSnow);
 }
 
 }  // namespace
