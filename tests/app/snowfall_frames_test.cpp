@@ -89,6 +89,11 @@ class SideBySide : public ::testing::Test {
     auto whole = MakeSnowfall(logo, kTrackedPixels);
     auto part = MakeSnowfall(logo, trackedPixels);
     logoAreas_.assign(part->logoAreas, part->logoAreas + part->logoAreaCount);
+    logoSpans_.clear();
+    for (int32_t i = 0; i < part->logoAreaCount && part->logoRows; ++i) {
+      const RowSpan* first = part->logoRows.get() + part->logoRowStart[i];
+      logoSpans_.emplace_back(first, first + (part->logoAreas[i].bottom - part->logoAreas[i].top));
+    }
     std::vector<bool> partialPuts;
     for (int f = 0; f < kFrames; ++f) {
       std::memcpy(frame, wholeFrame.data(), pixels * 4);
@@ -148,6 +153,7 @@ class SideBySide : public ::testing::Test {
   int32_t logoSnowSeen_ = 0;
   int32_t plainSnowSeen_ = 0;
   std::vector<SaverRect> logoAreas_;  // the last run's
+  std::vector<std::vector<RowSpan>> logoSpans_;  // each area's rows', the last run's
 
  private:
   std::vector<Image> backdrops_;
@@ -219,6 +225,53 @@ TEST_F(SideBySide, ALogoWithATransparentBorder) {
   ExpectAllButTheFirstPartial(RunBothWays(131, 83, logo.get(), 15));
   EXPECT_TRUE(logoAreas_.empty());
   EXPECT_EQ(logoSnowSeen_, 0);
+}
+
+// Snow beside a row's visible pixels is put back by the colour alone as
+// well: each row of the area keeps the span from its first visible pixel to
+// its last. A diamond, then empty rows, then a bar with a single pixel far
+// to its left.
+TEST_F(SideBySide, ALogoWhoseRowsShowDifferentSpans) {
+  Image logo = RandomLogo(97, 61, 7, {255});
+  ASSERT_NE(logo, nullptr);
+  auto visible = [](int32_t x, int32_t y) {
+    if (y >= 5 && y < 25) return std::abs(x - 40) <= 9 - std::abs(y - 15);
+    if (y >= 35 && y < 45) return (x >= 60 && x < 70) || (x == 20 && y % 3 == 0);
+    return false;
+  };
+  for (int32_t y = 0; y < 61; ++y) {
+    for (int32_t x = 0; x < 97; ++x) {
+      uint32_t& pixel = PixelOf(logo.get(), x, y);
+      // Red: never the backdrop's blue, however it is blended.
+      pixel = visible(x, y) ? (pixel & 0xFF00FF00u) | 0x00FF0000u : pixel & 0xFFFFFF;
+    }
+  }
+  ExpectAllButTheFirstPartial(RunBothWays(131, 83, logo.get(), 16));
+  ASSERT_EQ(logoAreas_.size(), 1u);
+  const SaverRect& area = logoAreas_[0];
+  EXPECT_EQ(area.left, 20);
+  EXPECT_EQ(area.top, 6);  // the diamond's tip
+  EXPECT_EQ(area.right, 70);
+  EXPECT_EQ(area.bottom, 45);
+  ASSERT_EQ(logoSpans_.size(), 1u);
+  ASSERT_EQ(logoSpans_[0].size(), 39u);
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    int32_t first = 97, last = -1;
+    for (int32_t x = 0; x < 97; ++x) {
+      if (!visible(x, y)) continue;
+      first = std::min(first, x);
+      last = std::max(last, x);
+    }
+    const RowSpan& span = logoSpans_[0][y - area.top];
+    if (last < 0) {
+      EXPECT_LE(span.right, span.left) << "row " << y;
+    } else {
+      EXPECT_EQ(span.left, first) << "row " << y;
+      EXPECT_EQ(span.right, last + 1) << "row " << y;
+    }
+  }
+  EXPECT_GT(logoSnowSeen_, 0);
+  EXPECT_GT(plainSnowSeen_, 0);
 }
 
 TEST_F(SideBySide, SoftEdgesOnlyAlphasThatTakeSeveralFramesToSettle) {
