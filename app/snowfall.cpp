@@ -72,17 +72,18 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
 // other than kBackdropColour there; empty (right <= left) if none is. Most
 // of a logo is fully transparent, which leaves the blue exactly as it was:
 // the real one's visible part covers 42 % of it, and snow outside that
-// part is put back without reading the backdrop or the frame. `spans`
-// (null: not wanted) gets each of the area's rows' span, from its top.
-SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* spans) {
-  const int32_t rows = std::max(0, area.bottom - area.top);
+// part is put back without reading the backdrop or the frame. `rows`
+// (null: not wanted) are the desktop's rows' spans; each row of the area
+// with visible pixels widens its own to take them in.
+SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* rows) {
   ImageInfo image;
   if (!ReadImageInfo(backdrop, 4, &image) || image.bytesPerPixel != 4) {
-    // Nothing known of the backdrop: every row whole.
-    for (int32_t y = 0; spans && y < rows; ++y) spans[y] = RowSpan{area.left, area.right};
+    // Nothing known of the backdrop: every row of the area whole.
+    for (int32_t y = area.top; rows && y < area.bottom; ++y) {
+      rows[y] = RowSpan{static_cast<uint32_t>(area.left), static_cast<uint32_t>(area.right)};
+    }
     return area;
   }
-  for (int32_t y = 0; spans && y < rows; ++y) spans[y] = RowSpan{};
   area.right = std::min(area.right, image.width);
   area.bottom = std::min(area.bottom, image.height);
   // Empty until a pixel is found.
@@ -99,7 +100,14 @@ SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* span
     if (first >= area.right) continue;
     int32_t last = area.right - 1;
     while (blue(last)) --last;
-    if (spans) spans[y - area.top] = RowSpan{first, last + 1};
+    if (rows) {
+      // Both lie on the desktop, from 0.
+      RowSpan& span = rows[y];
+      const auto left = static_cast<uint32_t>(first), right = static_cast<uint32_t>(last + 1);
+      span = span.right > span.left
+                 ? RowSpan{std::min(span.left, left), std::max(span.right, right)}
+                 : RowSpan{left, right};
+    }
     visible.left = std::min(visible.left, first);
     visible.right = std::max(visible.right, last + 1);
     visible.top = std::min(visible.top, y);
@@ -108,31 +116,22 @@ SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* span
   return visible;
 }
 
-// Whether v lies in [low, high), in one unsigned comparison (high >= low).
-inline bool Within(int32_t v, int32_t low, int32_t high) {
-  return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <
-         static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
-}
-
-// x and y lie on the desktop, so they fit an int32_t. Without branches on
-// where the pixel lies: particles fall anywhere, and a branch on it was
-// mispredicted for every few.
+// x and y lie on the desktop, so they fit an int32_t. By the rows' spans,
+// without branches on where the pixel lies: particles fall anywhere, and
+// such a branch was mispredicted for every few.
 bool InLogoArea(const Snowfall& snowfall, uint32_t x, uint32_t y) {
+  if (const RowSpan* rows = snowfall.logoRows.get()) {
+    const RowSpan& span = rows[std::min(y, snowfall.logoRowCount)];
+    return x - span.left < span.right - span.left;
+  }
   const int32_t column = static_cast<int32_t>(x), row = static_cast<int32_t>(y);
-  const RowSpan* const rows = snowfall.logoRows.get();
-  bool inside = false;
   for (int32_t i = 0; i < snowfall.logoAreaCount; ++i) {
     const SaverRect& area = snowfall.logoAreas[i];
-    const bool rowInside = Within(row, area.top, area.bottom);
-    bool here = rowInside & Within(column, area.left, area.right);
-    if (rows) {
-      // A row outside the area reads the area's first span, and is refused.
-      const RowSpan& span = rows[snowfall.logoRowStart[i] + (rowInside ? row - area.top : 0)];
-      here &= Within(column, span.left, std::max(span.left, span.right));
+    if (column >= area.left && column < area.right && row >= area.top && row < area.bottom) {
+      return true;
     }
-    inside |= here;
   }
-  return inside;
+  return false;
 }
 
 // The backdrop, and in `snowfall` the areas its logos may cover.
@@ -162,24 +161,16 @@ ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
   }
   // Each logo is clipped to its monitor, so no logo reaches into another's
   // area and each area's visible part is its own logo's.
-  // The rows' spans take 8 bytes a row of each area, once; without them
-  // the areas are used whole.
-  size_t rowCount = 0;
-  for (int32_t i = 0; i < areaCount; ++i) {
-    rowCount += static_cast<size_t>(std::max(0, areas[i].bottom - areas[i].top));
-  }
+  // The rows' spans take 8 bytes a desktop row, once, and one more for
+  // rows past it; without them the areas are used whole.
+  const uint32_t rowCount = saverState.height;
   snowfall.logoRows.reset(
-      rowCount ? static_cast<RowSpan*>(std::malloc(rowCount * sizeof(RowSpan))) : nullptr);
-  RowSpan* const spans = snowfall.logoRows.get();
+      static_cast<RowSpan*>(std::calloc(rowCount + size_t{1}, sizeof(RowSpan))));
+  snowfall.logoRowCount = snowfall.logoRows ? rowCount : 0;
   snowfall.logoAreaCount = 0;
-  int32_t start = 0;  // of the area's rows in the spans
   for (int32_t i = 0; i < areaCount; ++i) {
-    const SaverRect visible = VisiblePart(backdrop, areas[i], spans ? spans + start : nullptr);
-    if (visible.right > visible.left) {
-      snowfall.logoRowStart[snowfall.logoAreaCount] = start + (visible.top - areas[i].top);
-      snowfall.logoAreas[snowfall.logoAreaCount++] = visible;
-    }
-    start += std::max(0, areas[i].bottom - areas[i].top);
+    const SaverRect visible = VisiblePart(backdrop, areas[i], snowfall.logoRows.get());
+    if (visible.right > visible.left) snowfall.logoAreas[snowfall.logoAreaCount++] = visible;
   }
   return backdrop;
 }

@@ -35,10 +35,10 @@ struct FreeBlock {
 // more are moving, frames put the whole backdrop until few enough are.
 constexpr int32_t kTrackedPixels = 16 * kParticleCount;
 
-// Where a row of a logo area holds the logo's visible pixels: from its first
-// to its last (right exclusive); empty (right <= left) where it holds none.
+// Where a desktop row holds a logo's visible pixels: from its first to its
+// last (right exclusive); {0, 0} where it holds none.
 struct RowSpan {
-  int32_t left = 0, right = 0;
+  uint32_t left = 0, right = 0;
 };
 
 // Everything the animation keeps between frames. The particles are described
@@ -66,12 +66,14 @@ struct Snowfall {
   // reading it.
   SaverRect logoAreas[kMaxMonitors];
   int32_t logoAreaCount = 0;
-  // Each area's rows narrowed to their visible spans: area i's row y is
-  // logoRows[logoRowStart[i] + y - top]. Outside its span a row's backdrop
-  // is kBackdropColour as well; the real logo's letters leave more than
-  // half of its area so. Null: the areas are used whole.
+  // The same, row by row: desktop row y's visible span is logoRows[y]
+  // (where logos on monitors side by side share rows, the span from the
+  // first one's to the last one's). Outside it the row's backdrop is
+  // kBackdropColour as well; the real logo's letters leave more than half
+  // of its area so. logoRows[logoRowCount] is empty, for rows past the
+  // desktop. Null: the areas are used whole.
   std::unique_ptr<RowSpan[], FreeBlock> logoRows;
-  int32_t logoRowStart[kMaxMonitors] = {};
+  uint32_t logoRowCount = 0;
 };
 
 constexpr int32_t kDrawsPerParticle = 8;
