@@ -68,6 +68,14 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
           static_cast<int32_t>(std::min<int64_t>(bottom, saverState.height))};
 }
 
+// Widens a row's span to take in [left, right) as well; an empty one
+// becomes that. Both lie on the desktop, from 0.
+void WidenSpan(RowSpan& span, int32_t left, int32_t right) {
+  const auto from = static_cast<uint32_t>(left), to = static_cast<uint32_t>(right);
+  span = span.right > span.left ? RowSpan{std::min(span.left, from), std::max(span.right, to)}
+                                 : RowSpan{from, to};
+}
+
 // The smallest rectangle inside `area` that holds every backdrop pixel
 // other than kBackdropColour there; empty (right <= left) if none is. Most
 // of a logo is fully transparent, which leaves the blue exactly as it was:
@@ -80,7 +88,7 @@ SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* rows
   if (!ReadImageInfo(backdrop, 4, &image) || image.bytesPerPixel != 4) {
     // Nothing known of the backdrop: every row of the area whole.
     for (int32_t y = area.top; rows && y < area.bottom; ++y) {
-      rows[y] = RowSpan{static_cast<uint32_t>(area.left), static_cast<uint32_t>(area.right)};
+      WidenSpan(rows[y], area.left, area.right);
     }
     return area;
   }
@@ -100,14 +108,7 @@ SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* rows
     if (first >= area.right) continue;
     int32_t last = area.right - 1;
     while (blue(last)) --last;
-    if (rows) {
-      // Both lie on the desktop, from 0.
-      RowSpan& span = rows[y];
-      const auto left = static_cast<uint32_t>(first), right = static_cast<uint32_t>(last + 1);
-      span = span.right > span.left
-                 ? RowSpan{std::min(span.left, left), std::max(span.right, right)}
-                 : RowSpan{left, right};
-    }
+    if (rows) WidenSpan(rows[y], first, last + 1);
     visible.left = std::min(visible.left, first);
     visible.right = std::max(visible.right, last + 1);
     visible.top = std::min(visible.top, y);
