@@ -27,6 +27,14 @@ uint32_t FillColour(int32_t bytesPerPixel, uint32_t colour, int32_t flags) {
   }
 }
 
+// The image limit keeps a small request from asking for gigabytes. An image
+// no larger than the screen is no such request: the screen's page was made
+// at that size, and a desktop-sized backdrop must exist wherever the frame
+// does, on video walls and 8K screens too.
+bool WithinImageLimit(const ScreenMode& mode, int32_t width, int32_t height, uint64_t bytes) {
+  return bytes <= kMaxImagePixelBytes || (width <= mode.width && height <= mode.height);
+}
+
 bool ValidPixelSize(uint32_t bytesPerPixel) {
   return bytesPerPixel == 1 || bytesPerPixel == 2 || bytesPerPixel == 4;
 }
@@ -81,7 +89,7 @@ ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t
       (static_cast<uint64_t>(width) * bytesPerPixel + kPitchAlignment - 1) /
       kPitchAlignment * kPitchAlignment;
   const uint64_t size = pitch * static_cast<uint64_t>(height) + kImageHeaderSize;
-  if (pitch > 0x7FFFFFFFu || pitch * static_cast<uint64_t>(height) > kMaxImagePixelBytes ||
+  if (pitch > 0x7FFFFFFFu || !WithinImageLimit(*mode, width, height, pitch * static_cast<uint64_t>(height)) ||
       size > static_cast<uint64_t>(PTRDIFF_MAX)) {
     return nullptr;
   }

@@ -98,6 +98,18 @@ TEST_F(ImageCreateTest, RefusedRequestsReturnNullWithoutAnError) {
   EXPECT_EQ(ImageCreate(16384, 8193, 0, 16, 0), nullptr);
   EXPECT_EQ(ErrorNumber(), 0);
   DropScreenMode();
+}
+
+// The image limit guards against requests of gigabytes, not against a
+// backdrop of the screen's own size: a video wall's frame is larger.
+TEST_F(ImageCreateTest, AnImageOfTheScreensSizeIsMadePastTheImageLimit) {
+  SetMode(8193, 8193);
+  ImagePtr image(ImageCreate(8193, 8193, 0, 0, 0));
+  ASSERT_NE(image, nullptr);
+  EXPECT_GT(uint64_t{HeaderOf(image.get())->pitch} * 8193, kMaxImagePixelBytes);
+  EXPECT_EQ(ImageCreate(8193, 8194, 0, 0, 0), nullptr);
+  EXPECT_EQ(ImageCreate(8194, 8193, 0, 0, 0), nullptr);
+  DropScreenMode();
   EXPECT_EQ(ImageCreate(4, 4, 0, 32, 0), nullptr);
 }
 
