@@ -95,7 +95,7 @@ struct SaverState {
   void* memoryDc;               // holds snapshotBitmap
   void* window;                 // the saver window
   void* parentWindow;           // the handle from the command line, null if none
-  int32_t quit;                 // 1 once the saver window is gone; see SaverQuitRaised
+  int32_t quit;                 // 1 once the saver window is closed or gone; see SaverQuitRaised
   int32_t preview;              // 1 in preview mode
   SaverMessage message;         // the message loop's buffer
   SaverPoint savedCursor;       // cursor position when the window was created

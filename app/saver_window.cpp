@@ -154,6 +154,15 @@ LRESULT OnCreate(HWND window) {
   return 0;
 }
 
+// A close ends the saver at once: the animation stops and the program ends
+// while the window is still being taken down. Under Wine on a display
+// without a window manager, hiding a full-screen window waits 2 s for a
+// manager that never answers; input must end the saver sooner than that.
+LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam) {
+  SaverRaiseQuit();
+  return DefWindowProcA(window, WM_CLOSE, wParam, lParam);
+}
+
 LRESULT OnDestroy() {
   PostQuitMessage(0);
   SaverRaiseQuit();
@@ -194,6 +203,8 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   switch (message) {
     case WM_CREATE:
       return OnCreate(window);
+    case WM_CLOSE:
+      return OnClose(window, wParam, lParam);
     case WM_DESTROY:
       return OnDestroy();
     case WM_PAINT:
