@@ -51,6 +51,17 @@ void PutWholeImage(ImageBuffer* target, ImageBuffer* source) {
            nullptr, 0);
 }
 
+// Blended by the backdrop's own alpha onto the previous frame, not copied;
+// without a backdrop, the frame filled with the blue field.
+void PutWholeBackdrop(const Snowfall& snowfall) {
+  if (snowfall.backdrop) {
+    PutWholeImage(nullptr, snowfall.backdrop);
+  } else {
+    DrawLine(nullptr, 0.0f, 0.0f, static_cast<float>(saverState.width),
+             static_cast<float>(saverState.height), kBackdropColour, kFilledBox, kSolidStyle, 0);
+  }
+}
+
 // The logo at the monitor's top-left corner, clipped to the monitor: every
 // monitor looks like the desktop of a saver on that monitor alone, and no
 // logo spills onto a neighbour. The source rectangle is clamped to the logo.
@@ -139,8 +150,17 @@ bool InLogoArea(const Snowfall& snowfall, uint32_t x, uint32_t y) {
 ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
   float width = static_cast<float>(saverState.width);
   float height = static_cast<float>(saverState.height);
-  ImageBuffer* backdrop = ImageCreate(static_cast<int32_t>(saverState.width),
-                                      static_cast<int32_t>(saverState.height), 0, 0, kNoColourGiven);
+  snowfall.logoRows.reset();
+  snowfall.logoRowCount = 0;
+  snowfall.logoAreaCount = 0;
+  ImageBuffer* backdrop =
+      saverState.plainField ? nullptr
+                            : ImageCreate(static_cast<int32_t>(saverState.width),
+                                          static_cast<int32_t>(saverState.height), 0, 0,
+                                          kNoColourGiven);
+  // Without memory for it the saver shows the blue field alone: the frame
+  // is filled with it, and snow is put back as plain snow everywhere.
+  if (!backdrop) return nullptr;
   // The box's corners are inclusive: it reaches one pixel past the image and
   // is clamped to the whole of it. Parts of the desktop that no monitor
   // shows stay plain blue.
@@ -168,7 +188,6 @@ ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
   snowfall.logoRows.reset(
       static_cast<RowSpan*>(std::calloc(rowCount + size_t{1}, sizeof(RowSpan))));
   snowfall.logoRowCount = snowfall.logoRows ? rowCount : 0;
-  snowfall.logoAreaCount = 0;
   for (int32_t i = 0; i < areaCount; ++i) {
     const SaverRect visible = VisiblePart(backdrop, areas[i], snowfall.logoRows.get());
     if (visible.right > visible.left) snowfall.logoAreas[snowfall.logoAreaCount++] = visible;
@@ -184,11 +203,18 @@ ImageBuffer* ComposeBackdrop(Snowfall& snowfall, ImageBuffer* logo) {
 void PutBackdrop(Snowfall& snowfall) {
   if (!snowfall.wholePutDue) {
     uint32_t* points = snowfall.points.get();
+    // The plain field has no logo: every pixel is plain blue after one put,
+    // and all snow is plain snow.
+    const bool composed = snowfall.backdrop != nullptr;
     const int32_t moving =
-        AlphaPutPoints(nullptr, snowfall.backdrop, points, snowfall.movingCount, points);
+        composed ? AlphaPutPoints(nullptr, snowfall.backdrop, points, snowfall.movingCount, points)
+                 : 0;
     const int32_t movingSnow =
-        AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
-                           points + snowfall.movingCount, snowfall.snowCount, points + moving);
+        !composed  ? 0
+        : moving < 0 ? -1
+                     : AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
+                                          points + snowfall.movingCount, snowfall.snowCount,
+                                          points + moving);
     // Outside the logo areas the backdrop is one colour, and nothing but
     // the particles writes there after the first put, so a listed pixel
     // still holds the particle colour, or already the put's result where it
@@ -213,13 +239,15 @@ void PutBackdrop(Snowfall& snowfall) {
     snowfall.wholePutDue = true;
     return;
   }
-  PutWholeImage(nullptr, snowfall.backdrop);
+  PutWholeBackdrop(snowfall);
   snowfall.snowCount = 0;
   snowfall.plainSnowCount = 0;
   snowfall.movingCount = 0;
   if (!snowfall.points) return;
-  const int32_t moving = AlphaPutChangingPoints(
-      nullptr, snowfall.backdrop, snowfall.points.get(), snowfall.pointCapacity - kParticleCount);
+  const int32_t moving =
+      snowfall.backdrop ? AlphaPutChangingPoints(nullptr, snowfall.backdrop, snowfall.points.get(),
+                                                 snowfall.pointCapacity - kParticleCount)
+                        : 0;
   snowfall.wholePutDue = moving < 0;
   if (moving >= 0) snowfall.movingCount = moving;
 }
@@ -429,8 +457,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
 }
 
 void SnowfallWholeFrame(Snowfall& snowfall) {
-  // Blended by the backdrop's own alpha onto the previous frame, not copied.
-  PutWholeImage(nullptr, snowfall.backdrop);
+  PutWholeBackdrop(snowfall);
   snowfall.wholePutDue = true;
   StepParticles(snowfall, false);
 }

@@ -75,6 +75,7 @@ class SideBySide : public ::testing::Test {
     saverState.width = width;
     saverState.height = height;
     saverState.layout = layout_;
+    saverState.plainField = plainField_;
     SetScreenMode(static_cast<int32_t>(width), static_cast<int32_t>(height), 32, 1, -1, 0);
     auto* frame = static_cast<uint32_t*>(ScreenPointer());
     EXPECT_NE(frame, nullptr);
@@ -145,6 +146,7 @@ class SideBySide : public ::testing::Test {
   }
 
   DesktopLayout layout_{};  // none: the frame is one monitor
+  int32_t plainField_ = 0;
   // The most snow pixels listed in a frame inside the logo areas, and
   // elsewhere (put back by the backdrop's colour alone).
   int32_t logoSnowSeen_ = 0;
@@ -169,6 +171,24 @@ TEST_F(SideBySide, APartlyTransparentLogoOnDesktopsSmallerEqualAndLargerWithOddW
     ExpectAllButTheFirstPartial(RunBothWays(size[0], size[1], logo.get(), ++seed));
     if (HasFailure()) return;
   }
+}
+
+// Where memory leaves no room for the backdrop the saver shows the blue
+// field alone; the snow must leave no trail on it, whichever way it is put.
+TEST_F(SideBySide, ThePlainFieldWithoutABackdropLeavesNoTrails) {
+  Image logo = RandomLogo(97, 61, 9);
+  ASSERT_NE(logo, nullptr);
+  plainField_ = 1;
+  const uint32_t width = 131, height = 83;
+  ExpectAllButTheFirstPartial(RunBothWays(width, height, logo.get(), 7));
+  const auto* frame = static_cast<const uint32_t*>(ScreenPointer());
+  ASSERT_NE(frame, nullptr);
+  const size_t pixels = size_t{width} * height;
+  const auto white = std::count(frame, frame + pixels, kParticleColour);
+  EXPECT_EQ(white + std::count(frame, frame + pixels, kBackdropColour),
+            static_cast<std::ptrdiff_t>(pixels));
+  EXPECT_GT(white, 0);
+  EXPECT_LE(white, kParticleCount);
 }
 
 // Two monitors, one left of and below the primary's top and smaller than
