@@ -62,3 +62,36 @@ DesktopLayout SingleMonitorLayout(int32_t width, int32_t height) {
   const SaverRect monitor{0, 0, width, height};
   return LayOutDesktop(&monitor, 1, 0);
 }
+
+namespace {
+
+uint64_t FrameBytes(const SaverRect& r) {
+  return 4 * static_cast<uint64_t>(Width(r)) * static_cast<uint64_t>(Height(r));
+}
+
+bool Fits(const DesktopLayout& layout, bool backdrop, uint64_t screenBytes,
+          bool (*canHold)(const uint64_t* sizes, int32_t count)) {
+  const uint64_t frame = FrameBytes(layout.desktop);
+  const uint64_t withBackdrop[] = {frame, frame, frame, screenBytes};
+  const uint64_t plain[] = {frame, frame, screenBytes};
+  return backdrop ? canHold(withBackdrop, 4) : canHold(plain, 3);
+}
+
+}  // namespace
+
+Coverage FitToMemory(const DesktopLayout& layout,
+                     bool (*canHold)(const uint64_t* sizes, int32_t count)) {
+  const uint64_t screen = FrameBytes(layout.desktop);
+  if (Fits(layout, true, screen, canHold)) return {layout, false};
+  if (Fits(layout, false, screen, canHold)) return {layout, true};
+  // The primary monitor always starts at the origin.
+  int32_t width = layout.previewWidth, height = layout.previewHeight;
+  DesktopLayout smaller = SingleMonitorLayout(width, height);
+  if (Fits(smaller, true, screen, canHold)) return {smaller, false};
+  while (!Fits(smaller, false, screen, canHold) && (width > 1 || height > 1)) {
+    width = std::max(width / 2, 1);
+    height = std::max(height / 2, 1);
+    smaller = SingleMonitorLayout(width, height);
+  }
+  return {smaller, true};
+}

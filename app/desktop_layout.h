@@ -46,3 +46,21 @@ DesktopLayout LayOutDesktop(const SaverRect* monitors, int32_t count, int32_t pr
 // what the saver falls back to when the system lists no usable monitor.
 // All zero, like LayOutDesktop, for a size that is not usable.
 DesktopLayout SingleMonitorLayout(int32_t width, int32_t height);
+
+// How the saver covers the desktop with the memory it can have. Full-screen
+// it needs, at once: the frame, the backdrop (blue with the logos) and the
+// snapshot bitmap, each of the frame's size, and the window's surface, of the
+// screen's. Without room for the backdrop it shows the blue field alone,
+// still over every monitor and without trails. Without room even for that,
+// the frame is the primary monitor's, and then half that each way, again
+// and again, and is stretched over every monitor.
+struct Coverage {
+  DesktopLayout layout;
+  bool plainField;  // no backdrop image: the blue field, no logo
+};
+
+// `canHold(sizes, count)`: whether `count` blocks of the given sizes can be
+// had at once. Where nothing fits, a plain field of one pixel is the last
+// thing left to try.
+Coverage FitToMemory(const DesktopLayout& layout,
+                     bool (*canHold)(const uint64_t* sizes, int32_t count));

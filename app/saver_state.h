@@ -108,6 +108,12 @@ struct SaverState {
   // The screen area the frame shows (its size is width × height) and where
   // each monitor lies in the frame. Written with width and height.
   DesktopLayout layout;
+  // Full-screen, the screen area the window covers: every monitor, even
+  // where memory left room for a frame of the primary monitor alone (the
+  // frame is then stretched over it). Written with the layout.
+  SaverRect screenArea;
+  // 1 where memory left no room for the backdrop: the blue field alone.
+  int32_t plainField;
 };
 
 extern SaverState saverState;

@@ -36,7 +36,7 @@ void TakeWindowRect() {
   if (saverState.preview != 0) {
     GetWindowRect(AsWindow(saverState.parentWindow), AsWin32(&saverState.windowRect));
   } else {
-    saverState.windowRect = saverState.layout.desktop;
+    saverState.windowRect = saverState.screenArea;
   }
 }
 
@@ -56,8 +56,11 @@ void ChooseWindowForm() {
     saverState.windowExStyle = 0;
     TakeWindowRect();
   } else {
-    saverState.windowStyle =
-        saverState.layout.monitorCount > 1 ? kAllMonitorsStyle : kFullScreenStyle;
+    const SaverRect& area = saverState.screenArea;
+    const bool oneMonitor = saverState.layout.monitorCount <= 1 &&
+                            area.right - area.left == static_cast<int32_t>(saverState.width) &&
+                            area.bottom - area.top == static_cast<int32_t>(saverState.height);
+    saverState.windowStyle = oneMonitor ? kFullScreenStyle : kAllMonitorsStyle;
     saverState.windowExStyle = kFullScreenExStyle;
     TakeWindowRect();
     SetCursor(nullptr);

@@ -2,6 +2,9 @@
 // the saver covers (every monitor full-screen, the primary one for a
 // preview) and filled with the current screen image there, so that every
 // paint before the first animation frame shows the desktop.
+#include <cstdint>
+#include <cstdlib>
+
 #include "app/saver_platform.h"
 #include "app/win32_types.h"
 #include "raster/raster.h"
@@ -50,11 +53,30 @@ DesktopLayout CoveredArea() {
   return SingleMonitorLayout(monitors.previewWidth, monitors.previewHeight);
 }
 
+// Asked of the heap itself, so that on a 32-bit machine the answer counts
+// the address space left in pieces large enough. The blocks are given back
+// at once.
+bool CanHold(const uint64_t* sizes, int32_t count) {
+  constexpr int32_t kMostBlocks = 4;
+  void* blocks[kMostBlocks] = {};
+  bool held = count <= kMostBlocks;
+  for (int32_t i = 0; held && i < count; ++i) {
+    held = sizes[i] <= static_cast<uint64_t>(PTRDIFF_MAX) &&
+           (blocks[i] = std::malloc(static_cast<size_t>(sizes[i]))) != nullptr;
+  }
+  for (void* block : blocks) std::free(block);
+  return held;
+}
+
 }  // namespace
 
 void SnapshotDesktop() {
   SaverState& s = saverState;
-  s.layout = CoveredArea();
+  const DesktopLayout covered = CoveredArea();
+  const Coverage fit = FitToMemory(covered, CanHold);
+  s.layout = fit.layout;
+  s.plainField = fit.plainField ? 1 : 0;
+  s.screenArea = covered.desktop;
   const SaverRect& area = s.layout.desktop;
   s.width = static_cast<uint32_t>(area.right - area.left);
   s.height = static_cast<uint32_t>(area.bottom - area.top);
@@ -72,8 +94,18 @@ void SnapshotDesktop() {
   s.memoryDc = memoryDc;
   s.snapshotBitmap = snapshotBitmap;
   SelectObject(memoryDc, snapshotBitmap);
-  BitBlt(memoryDc, 0, 0, static_cast<int>(s.width), static_cast<int>(s.height), screenDc,
-         area.left, area.top, SRCCOPY);
+  // A frame that memory made smaller than the screen takes the whole
+  // screen shrunk, as its paints stretch it back.
+  const SaverRect& screen = s.screenArea;
+  const int screenWidth = screen.right - screen.left, screenHeight = screen.bottom - screen.top;
+  if (screenWidth == static_cast<int>(s.width) && screenHeight == static_cast<int>(s.height)) {
+    BitBlt(memoryDc, 0, 0, static_cast<int>(s.width), static_cast<int>(s.height), screenDc,
+           area.left, area.top, SRCCOPY);
+  } else {
+    SetStretchBltMode(memoryDc, COLORONCOLOR);
+    StretchBlt(memoryDc, 0, 0, static_cast<int>(s.width), static_cast<int>(s.height), screenDc,
+               screen.left, screen.top, screenWidth, screenHeight, SRCCOPY);
+  }
 
   ScreenLock();
   GetDIBits(memoryDc, snapshotBitmap, 0, s.height, ScreenPointer(), AsBitmapInfo(&s.dib),

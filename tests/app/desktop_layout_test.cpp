@@ -251,6 +251,47 @@ TEST_F(MonitorBackdrop, EveryMonitorShowsTheLogoAtItsCornerClippedToItselfAndGap
   EXPECT_EQ(Pixel(snowfall->backdrop, 30, 20), ReferenceBlend(LogoPixel(0, 20), kBlue));
 }
 
+// A 3 x 3 wall of 4K monitors, the primary in the middle, in a process
+// that can hold `room` bytes in all.
+uint64_t room;
+bool HoldsWithinRoom(const uint64_t* sizes, int32_t count) {
+  uint64_t total = 0;
+  for (int32_t i = 0; i < count; ++i) total += sizes[i];
+  return total <= room;
+}
+
+TEST(FitToMemory, GivesUpTheLogoBeforeAnyMonitorAndThePrimaryAloneLast) {
+  SaverRect wall[9];
+  for (int32_t i = 0; i < 9; ++i) {
+    const int32_t left = (i % 3 - 1) * 3840, top = (i / 3 - 1) * 2160;
+    wall[i] = {left, top, left + 3840, top + 2160};
+  }
+  const DesktopLayout layout = LayOutDesktop(wall, 9, 4);
+  const uint64_t frame = uint64_t{11520} * 6480 * 4, primary = uint64_t{3840} * 2160 * 4;
+
+  room = 4 * frame;  // the frame, the backdrop, the snapshot and the window
+  Coverage fit = FitToMemory(layout, HoldsWithinRoom);
+  EXPECT_FALSE(fit.plainField);
+  EXPECT_EQ(fit.layout.desktop, layout.desktop);
+  EXPECT_EQ(fit.layout.monitorCount, 9);
+
+  room = 4 * frame - 1;
+  fit = FitToMemory(layout, HoldsWithinRoom);
+  EXPECT_TRUE(fit.plainField);
+  EXPECT_EQ(fit.layout.desktop, layout.desktop);
+
+  room = 3 * frame - 1;  // the window still covers the wall
+  fit = FitToMemory(layout, HoldsWithinRoom);
+  EXPECT_FALSE(fit.plainField);
+  EXPECT_EQ(fit.layout.desktop, (SaverRect{0, 0, 3840, 2160}));
+  EXPECT_EQ(fit.layout.monitorCount, 1);
+
+  room = frame + 2 * primary / 4;  // a quarter of the primary's frame, twice
+  fit = FitToMemory(layout, HoldsWithinRoom);
+  EXPECT_TRUE(fit.plainField);
+  EXPECT_EQ(fit.layout.desktop, (SaverRect{0, 0, 1920, 1080}));
+}
+
 TEST_F(MonitorBackdrop, WithoutALogoEveryMonitorIsPlainBlue) {
   const SaverRect monitors[] = {{0, 0, 40, 30}, {40, 0, 70, 20}};
   SetUpLayout(LayOutDesktop(monitors, 2, 0));
