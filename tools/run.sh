@@ -99,11 +99,12 @@ for _ in $(seq 120); do
   kill -0 "$saver_pid" 2>/dev/null || break
   sleep 0.5
 done
+echo "Screenshot: $shot"
 if kill -0 "$saver_pid" 2>/dev/null; then
   echo "run.sh: the saver did not end on a key press" >&2
-else
-  wait "$saver_pid" && rc=0 || rc=$?
-  saver_pid=""
-  echo "The saver ended with exit code $rc."
+  exit 1
 fi
-echo "Screenshot: $shot"
+wait "$saver_pid" && rc=0 || rc=$?
+saver_pid=""
+echo "The saver ended with exit code $rc."
+[ "$rc" -eq 0 ] || { echo "run.sh: the saver should end with exit code 0" >&2; exit 1; }
