@@ -107,13 +107,13 @@ def saver_windows():
 
 # --- Wine ------------------------------------------------------------------------------
 
-def own_prefix():
+def own_prefix(suffix="-monitors"):
     """The test's own prefix, copied from the project's when that one is made
     (a copy takes seconds; booting a new prefix takes minutes where 32-bit
     code is emulated)."""
     base = (os.environ.get("POMARELO_WINEPREFIX") or
             os.path.expanduser("~/.cache/pomarelo/wine")).rstrip("/")
-    prefix = base + "-monitors"
+    prefix = base + suffix
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     ready = os.path.join(prefix, ".pomarelo-ready")
     if not os.path.exists(ready) and os.path.exists(os.path.join(base, ".pomarelo-ready")):
