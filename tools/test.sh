@@ -45,7 +45,8 @@ wine_up=""
 start_wine() {
   [ -n "$wine_up" ] && return 0
   if [ -n "${DISPLAY:-}" ] && [ -z "${POMARELO_USE_DISPLAY:-}" ]; then unset DISPLAY; fi
-  if [ -z "${DISPLAY:-}" ]; then start_xvfb 1024x768x24 || return 1; fi
+  # Larger than the logo (1440 x 900), so that the frame beyond it shows too.
+  if [ -z "${DISPLAY:-}" ]; then start_xvfb 1600x1000x24 || return 1; fi
   wine_prefix_ready || return 1
   # A wineserver left from making the prefix ends a few seconds after its
   # last process; a persistent one started now would find it and give up.

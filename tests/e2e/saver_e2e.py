@@ -50,6 +50,10 @@ SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
 # handles input as it arrives and repaints every 17 ms).
 START_BOUND = 1200.0 * SCALE
 END_BOUND = 120.0 * SCALE
+# A saver that should end by itself at once: one Wine process start, a
+# fraction of a second at native speed and about a minute where 32-bit code
+# is emulated.
+SELF_END_BOUND = 180.0 * SCALE
 STILL_WAIT = 3.0 * SCALE
 POLL = 0.25
 
@@ -414,16 +418,23 @@ def frame_checks(shot):
     summary = ("logo area: %d clear (%d blue, %d white), %d solid (%d as in the logo); "
                "outside: %d (%d blue, %d white)" % (clear, clear_blue, clear_white, solid, solid_match,
                                                     outside, outside_blue, outside_white))
+    # Where the logo is clear, and beyond it, every sample point of a whole
+    # frame shows the blue field or a flake.
     checks = [
-        (clear_blue + clear_white >= 0.95 * clear,
+        (clear_blue + clear_white >= 0.99 * clear,
          "/s: the logo's transparent area shows the blue field and snow"),
         (clear_blue >= 0.8 * clear, "/s: the backdrop is blue 0x0000FF"),
-        (solid > 0 and solid_match >= 0.85 * solid,
+        # Snow covers some 0.7 % of them; the logo moved by a few pixels or
+        # scaled by 1 % matches at 94 % or less.
+        (solid > 0 and solid_match >= 0.98 * solid,
          "/s: the logo's opaque pixels show at the top-left, unscaled"),
-        (clear_white + outside_white >= 50, "/s: white snow dots away from the logo"),
+        # About a quarter of the 10001 flakes fall on sample points, some 2000
+        # away from the logo's opaque pixels at first; fewer later on, as the
+        # flakes that drift left leave for good.
+        (clear_white + outside_white >= 800, "/s: white snow dots away from the logo"),
     ]
     if outside:
-        checks.append((outside_blue + outside_white >= 0.95 * outside,
+        checks.append((outside_blue + outside_white >= 0.99 * outside,
                        "/s: plain blue right of and below the logo"))
     return checks, summary
 
@@ -760,7 +771,7 @@ def bad_previews(cases):
     # None of these makes a window, so they run side by side.
     procs = [(saver(args, "bad-preview-%d" % n), what) for n, (args, what) in enumerate(cases)]
     for p, what in procs:
-        rc = p.wait(START_BOUND)
+        rc = p.wait(SELF_END_BOUND)
         check(rc == 0, "%s: ends by itself with exit code 0 (got %r)" % (what, rc))
         if rc is None:
             p.kill()
@@ -789,15 +800,12 @@ def scenario_bad_fullscreen():
         (["/s", "99999999999"], "/s with a number too large for a handle"),
         (["/s", "x" * 8000], "a very long command line"),
     ]
+    # Each selects full-screen mode: the frame shows, and a key ends it.
     for n, (args, what) in enumerate(cases):
-        p, shot = start_fullscreen(args, "bad-fullscreen-%d" % n, again_if_ended=False)
-        if shot is None:
-            rc = p.wait(1.0)
-            check(rc == 0, "%s: ended by itself with exit code 0 (got %r)" % (what, rc))
-            if rc is None:
-                p.kill()
+        p, shot = start_fullscreen(args, "bad-fullscreen-%d" % n)
+        if not check(shot is not None, "%s: the frame appears" % what):
+            p.kill()
             continue
-        log("%s: runs full-screen" % what)
         focus("^SCREENSAVER$")
         xdotool("key", "Escape")
         expect_end(p, "%s, then a key" % what)
@@ -825,7 +833,8 @@ def start_own_display():
     for n in range(90, 130):
         if os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
             continue
-        proc = Proc(["Xvfb", ":%d" % n, "-screen", "0", "1440x900x24", "-nolisten", "tcp"], "xvfb")
+        # Larger than the logo, so that the frame beyond it shows too.
+        proc = Proc(["Xvfb", ":%d" % n, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"], "xvfb")
         for _ in range(100):
             if os.path.exists("/tmp/.X11-unix/X%d" % n):
                 os.environ["DISPLAY"] = ":%d" % n

@@ -59,10 +59,19 @@ TEST(PngInflation, BytesBehindTheZlibStreamAreIgnored) {
 
 TEST(PngInflation, HeaderPromisingMoreThanTheStreamCanHoldIsRefused) {
   // 60000 x 60000 RGBA: 14.4 GB of raw data from a few bytes.
-  EXPECT_EQ(Decode(WithIdat(60000, 60000, 8, 6, Zlib(kRaw3x2))), nullptr);
   // 20000 x 20000 1-bit grey: 50 MB claimed, but 16 bytes of zlib data can
   // hold at most about 18 KB.
-  EXPECT_EQ(Decode(WithIdat(20000, 20000, 1, 0, Zlib(kRaw3x2))), nullptr);
+  for (const Bytes& stream : {WithIdat(60000, 60000, 8, 6, Zlib(kRaw3x2)),
+                              WithIdat(20000, 20000, 1, 0, Zlib(kRaw3x2))}) {
+    EXPECT_EQ(Decode(stream), nullptr);
+    // Refused by the parse, before the image data is gathered or inflated.
+    PngContext context = {};
+    context.input = stream.data();
+    context.inputLength = uint32_t(stream.size());
+    EXPECT_FALSE(png_internal::ParseLeavingImageDataDeflated(&context));
+    EXPECT_EQ(context.data, nullptr);
+    PngRelease(&context);
+  }
 }
 
 TEST(PngInflation, OutputsBeyondTheImageLimitAreRefusedBeforeAllocating) {

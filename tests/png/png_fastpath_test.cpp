@@ -87,9 +87,9 @@ size_t BlockSize(const PngContext& context, int32_t target) {
 
 // Parses stream and checks that the fast build, the decode entry (which
 // inflates into the output block where it can) and the byte-at-a-time
-// build give the same block for every target. Returns false when the
-// stream doesn't parse.
-bool BuildsAgree(const Bytes& stream, const std::string& what) {
+// build give the same block for every target, a block at all where the
+// stream is `valid`. Returns false when the stream doesn't parse.
+bool BuildsAgree(const Bytes& stream, const std::string& what, bool valid) {
   PngContext context = {};
   context.input = stream.data();
   context.inputLength = uint32_t(stream.size());
@@ -103,6 +103,7 @@ bool BuildsAgree(const Bytes& stream, const std::string& what) {
     Block decoded(PngDecodeMemory(stream.data(), int32_t(stream.size()), target));
     EXPECT_EQ(fast == nullptr, reference == nullptr) << what << " target " << target;
     EXPECT_EQ(decoded == nullptr, reference == nullptr) << what << " target " << target;
+    if (valid) { EXPECT_NE(reference, nullptr) << what << " target " << target; }
     if (!fast || !reference || !decoded) continue;
     size_t size = BlockSize(context, target);
     EXPECT_EQ(std::memcmp(fast.get(), reference.get(), size), 0) << what << " target " << target;
@@ -144,7 +145,6 @@ TEST(PngFastBuild, MatchesBytewiseBuildOnGeneratedImages) {
   } formats[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {3, 1}, {3, 2}, {3, 4},
                  {3, 8}, {2, 8}, {2, 16}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
   std::mt19937 rng(777);
-  int images = 0;
   for (const Format& f : formats) {
     for (uint8_t interlace = 0; interlace <= 1; ++interlace) {
       for (uint32_t width : {1u, 2u, 3u, 5u, 7u, 8u, 9u, 13u, 16u, 17u, 33u, 70u}) {
@@ -181,13 +181,11 @@ TEST(PngFastBuild, MatchesBytewiseBuildOnGeneratedImages) {
                              std::to_string(f.depth) + " interlace " + std::to_string(interlace) +
                              " " + std::to_string(width) + "x" + std::to_string(height);
           Bytes stream = SimplePng(width, height, f.depth, f.colour, raw, extra, interlace);
-          ASSERT_TRUE(BuildsAgree(stream, what)) << what;
-          ++images;
+          ASSERT_TRUE(BuildsAgree(stream, what, true)) << what;
         }
       }
     }
   }
-  EXPECT_EQ(images, 15 * 2 * 12 * 7);
 }
 
 TEST(PngFastBuild, MatchesBytewiseBuildOnTheSuite) {
@@ -199,7 +197,7 @@ TEST(PngFastBuild, MatchesBytewiseBuildOnTheSuite) {
     Block bytes(ReadWholeFile(path.c_str(), &size));
     ASSERT_NE(bytes, nullptr) << path;
     const uint8_t* p = static_cast<const uint8_t*>(bytes.get());
-    if (BuildsAgree(Bytes(p, p + size), path)) ++parsed;
+    if (BuildsAgree(Bytes(p, p + size), path, pngtest::BaseName(path)[0] != 'x')) ++parsed;
   }
   EXPECT_GT(parsed, 100);
 }

@@ -379,9 +379,17 @@ TEST_F(PixelSetTest, OnScreenReportsThePixelItSet) {
 
 TEST_F(PixelSetTest, DoesNothingWithoutAMode) {
   DropScreenMode();
+  DrawContext* context = GetDrawContext();
+  ASSERT_NE(context, nullptr);
+  context->lastX = 7.0f;
+  context->lastY = 9.0f;
+  SetErrorNumber(5);
   PixelSet(nullptr, 1, 1, kWhite, 4, 0);
   DrawLine(nullptr, 0, 0, 3, 3, kWhite, 2, 0xFFFF, 0);
   EXPECT_EQ(CurrentScreenMode(), nullptr);
+  EXPECT_EQ(context->lastX, 7.0f);
+  EXPECT_EQ(context->lastY, 9.0f);
+  EXPECT_EQ(ErrorNumber(), 5);
 }
 
 // ---- boxes --------------------------------------------------------------------------

@@ -266,12 +266,14 @@ TEST_F(PutPointsTest, ChangingPointsAreExactlyThoseTheWholePutChangesInRowOrder)
   EXPECT_EQ(Screen(), before);  // only reads
 }
 
-TEST_F(PutPointsTest, LocksAroundTheWritesAndMarksOnlyTheRowsWritten) {
+// The rows marked are those from the first to the last written, in one
+// step; a point skipped outside the put marks none.
+TEST_F(PutPointsTest, LocksAroundTheWritesAndMarksTheRowsFromFirstToLastWritten) {
   SetMode(8, 6);
   ImageBuffer* source = RandomImage(8, 6, {128});
   ClearDirtyRows();
-  std::vector<uint32_t> points = {PackPoint(2, 4), PackPoint(7, 1)};
-  EXPECT_EQ(AlphaPutPoints(nullptr, source, points.data(), 2, points.data()), 2);
+  std::vector<uint32_t> points = {PackPoint(2, 4), PackPoint(7, 1), PackPoint(9, 5)};
+  EXPECT_EQ(AlphaPutPoints(nullptr, source, points.data(), 3, points.data()), 2);
   EXPECT_EQ(DirtyRows(), "011110");
   EXPECT_EQ(LockBits(), 0u);
 

@@ -2,6 +2,8 @@
 // threads still run, the end of the program from another thread, and the
 // floating-point setting.
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -145,14 +147,22 @@ TEST_F(RuntimeLifecycle, ShutdownOnAnotherThreadLeavesTheMainThreadItsLocks) {
 // The saver's order at program end: the static teardown registered with
 // atexit ends the runtime on whichever thread calls ProgramEnd, while the
 // main thread goes on with its frame. The last handler holds the process
-// open until the main thread has made progress after the teardown.
+// open until the main thread has made progress after the teardown, and
+// ends it with code 98 when that does not come within seconds.
 std::atomic<uint32_t> mainThreadRounds{0};
 
 void StaticTeardown() { RuntimeShutdown(); }
 
 void LetTheMainThreadRunOn() {
-  uint32_t start = mainThreadRounds.load();
-  for (int wait = 0; wait < 2000 && mainThreadRounds.load() < start + 200; ++wait) os::SleepMilliseconds(1);
+  const uint32_t start = mainThreadRounds.load();
+  const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (mainThreadRounds.load() < start + 200) {
+    if (std::chrono::steady_clock::now() > bound) {
+      std::fputs("the main thread made no progress after the teardown\n", stderr);
+      std::_Exit(98);
+    }
+    os::SleepMilliseconds(1);
+  }
 }
 
 uintptr_t EndProgramSoon(uintptr_t code) {

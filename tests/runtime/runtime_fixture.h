@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "runtime/os.h"
@@ -43,4 +44,20 @@ inline void JoinAndFree(ThreadRecord* record, uint32_t* exitCode = nullptr) {
   os::ThreadClose(record->handle);
   std::free(record);
   if (exitCode) *exitCode = code;
+}
+
+// Checks that a clock read in seconds keeps pace with the standard steady
+// clock over 50 ms: each of its two readings lies between two of the other.
+template <typename ReadSeconds>
+void ExpectPaceOfTheSteadyClock(ReadSeconds readSeconds) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point before = Clock::now();
+  const double first = readSeconds();
+  const Clock::time_point start = Clock::now();
+  while (Clock::now() - start < std::chrono::milliseconds(50)) os::SleepMilliseconds(1);
+  const Clock::time_point end = Clock::now();
+  const double counted = readSeconds() - first;
+  const Clock::time_point after = Clock::now();
+  EXPECT_GE(counted, 0.9 * std::chrono::duration<double>(end - start).count() - 0.002);
+  EXPECT_LE(counted, 1.1 * std::chrono::duration<double>(after - before).count() + 0.002);
 }
