@@ -17,7 +17,7 @@ packages=(
 # same way every time.
 release_packages=(
   cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  python3 git zip strip-nondeterminism
+  git zip strip-nondeterminism
 )
 release_only=""
 if [ "${1:-}" = release ]; then
