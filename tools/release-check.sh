@@ -32,7 +32,9 @@ build() {
   fi
   for clone in "${clones[@]}"; do
     rm -rf "${out:?}/$clone"
+    # HEAD fetched by name: a detached commit is on no branch to clone.
     git clone -q --no-checkout "$root" "$out/$clone" &&
+      git -C "$out/$clone" fetch -q "$root" HEAD &&
       git -C "$out/$clone" checkout -q --detach "$commit" || return 1
     echo "=== release of $commit in $out/$clone"
     if ! (cd "$out/$clone" && tools/release.sh) >"$out/$clone.log" 2>&1; then
