@@ -55,6 +55,8 @@ def problems_of(path, version):
     if foreign:
         problems.append("imports DLLs that Windows does not ship: %s" % foreign)
 
+    if int(field(headers, r"^Entry 2 \w+ (\w+)") or "0", 16) == 0:
+        return problems + ["no resources: no manifest, icon, display name or version record"]
     with open(path, "rb") as f:
         problems += manifest_test.check(manifest_test.manifests_in_pe(f.read()))
     resources = tool(triple, "windres", "-J", "coff", "-O", "rc", "-i", path)
