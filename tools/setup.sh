@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, from Debian's packages only.
 # Run as root (or with sudo available). A second run installs nothing.
+#   tools/setup.sh           everything
+#   tools/setup.sh release   only what tools/release.sh needs
 set -euo pipefail
 
 packages=(
@@ -9,7 +11,19 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine wine32 wine64 qemu-user-static xvfb xserver-xephyr xdotool x11-utils imagemagick python3
   libspng-dev libstb-dev liblodepng-dev
+  git zip strip-nondeterminism diffoscope-minimal
 )
+# The release: the two cross compilers and the tools that pack the ZIP the
+# same way every time.
+release_packages=(
+  cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  git zip strip-nondeterminism
+)
+release_only=""
+if [ "${1:-}" = release ]; then
+  packages=("${release_packages[@]}")
+  release_only=1
+fi
 
 register_i386_emulation() {
   # Some machines (some virtual ones among them) cannot execute 32-bit x86
@@ -36,12 +50,12 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then
-  register_i386_emulation
+  [ -n "$release_only" ] || register_i386_emulation
   exit 0
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ -z "$release_only" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 # A mirror can fail one index for days (seen: the i386 security index,
@@ -57,4 +71,4 @@ if ! $sudo apt-get update -qq; then
   [ -z "$codename" ] || release=(-t "$codename")
 fi
 $sudo apt-get install -y -qq --no-install-recommends "${release[@]}" "${missing[@]}" >/dev/null
-register_i386_emulation
+[ -n "$release_only" ] || register_i386_emulation

@@ -2,7 +2,8 @@
 # Sets up, builds and runs every test: natively, under ASan+UBSan and TSan,
 # the same test programs built for 64- and 32-bit Windows under Wine (on
 # Xvfb), the saver end to end under Wine, and a bounded fuzz run of the PNG
-# decoder.
+# decoder; last, the release: built twice from two clean clones, compared
+# byte for byte, and each released program started once (tools/release-check.sh).
 #
 #   tools/test.sh            everything
 #   POMARELO_PRESETS="native windows64" tools/test.sh    a subset
@@ -19,7 +20,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 POMARELO_ROOT="$root"
 source "$root/tools/common.sh"
-presets=(${POMARELO_PRESETS:-native native-asan native-tsan fuzz windows64 windows})
+presets=(${POMARELO_PRESETS:-native native-asan native-tsan fuzz windows64 windows release})
 jobs="${POMARELO_JOBS:-$(nproc)}"
 
 "$root/tools/setup.sh" || { echo "test: setup failed" >&2; exit 1; }
@@ -72,8 +73,12 @@ build_preset() {
   # Where 32-bit code is emulated the 32-bit build only needs what its smoke
   # run starts.
   if [ "$preset" = windows ] && i386_emulated; then targets=(--target pomarelo preview_host); fi
-  { configure_preset "$preset" "$dir" &&
-      cmake --build --preset "$preset" -j "$jobs" "${targets[@]}"; } >"$dir/build.log" 2>&1
+  if [ "$preset" = release ]; then
+    POMARELO_JOBS="$jobs" "$root/tools/release-check.sh" build "$dir" >"$dir/build.log" 2>&1
+  else
+    { configure_preset "$preset" "$dir" &&
+        cmake --build --preset "$preset" -j "$jobs" "${targets[@]}"; } >"$dir/build.log" 2>&1
+  fi
   status=$?
   seconds_since "$t0" >"$dir/build.seconds"
   return $status
@@ -107,7 +112,7 @@ for i in "${!presets[@]}"; do
   grep -E 'warning:|error:' "$dir/build.log" | head -20
   selection=()
   case "$preset" in
-    windows|windows64)
+    windows|windows64|release)
       start_wine || { failed+=("$preset:wine"); timings+=("$preset: Wine did not start"); continue; }
       if [ "$preset" = windows ] && i386_emulated; then
         echo "=== $preset: 32-bit code is emulated here: the smoke run only"
@@ -121,7 +126,11 @@ for i in "${!presets[@]}"; do
   esac
   echo "=== $preset: test"
   t1=$SECONDS
-  ctest --preset "$preset" -j "$jobs" "${selection[@]}" 2>&1 | tee "$dir/ctest.log"
+  if [ "$preset" = release ]; then
+    "$root/tools/release-check.sh" test "$dir" 2>&1 | tee "$dir/ctest.log"
+  else
+    ctest --preset "$preset" -j "$jobs" "${selection[@]}" 2>&1 | tee "$dir/ctest.log"
+  fi
   status=${PIPESTATUS[0]}
   [ "$status" -eq 0 ] || failed+=("$preset:test")
   result=$(grep -E 'tests passed' "$dir/ctest.log" | tail -1)

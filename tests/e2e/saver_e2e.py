@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of pomarelo.scr under Wine on an X display.
 
-    saver_e2e.py --scr pomarelo.scr --host preview_host.exe --wine-run tools/wine-run
+    saver_e2e.py --scr pomarelo.scr [--host preview_host.exe] --wine-run tools/wine-run
                  --logo resources/logo.png --out DIR SCENARIO
 
 Scenarios (each starts the saver as few times as it can: under emulated
@@ -850,7 +850,7 @@ def main():
     global ARGS
     ap = argparse.ArgumentParser()
     ap.add_argument("--scr", required=True)
-    ap.add_argument("--host", required=True)
+    ap.add_argument("--host", help="the preview host (scenarios that start a preview)")
     ap.add_argument("--wine-run", required=True)
     ap.add_argument("--logo", required=True)
     ap.add_argument("--out", required=True)
@@ -865,7 +865,7 @@ def main():
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
-    if first_missing((ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo)):
+    if first_missing(p for p in (ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo) if p):
         return 1
 
     signal.signal(signal.SIGTERM, lambda *_: (kill_children(), sys.exit(1)))

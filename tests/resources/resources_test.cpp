@@ -49,7 +49,7 @@ TEST(AboutBox, IsAnExtendedTemplateWithTheGivenFrame) {
 TEST(AboutBox, HasThreeCentredLinesAndADefaultOkButton) {
   DialogTemplate t = AboutBox();
   ASSERT_EQ(t.items.size(), 4u);
-  const char* expected_text[] = {"Pomarelo", "Version 1.0"};
+  const std::string expected_text[] = {"Pomarelo", "Version " POMARELO_VERSION_TEXT};
   for (int i = 0; i < 3; ++i) {
     const DialogItem& line = t.items[i];
     SCOPED_TRACE("line " + std::to_string(i + 1));
@@ -169,19 +169,19 @@ TEST(DisplayName, StringOneNamesTheSaver) {
   EXPECT_EQ(block[0], "");
 }
 
-TEST(VersionRecord, NamesTheProductAndVersionOne) {
+TEST(VersionRecord, NamesTheProductItsVersionAndItsOwnFile) {
   VersionInfo v;
   ASSERT_TRUE(ParseVersionInfo(MustLoad(kVersion, {nullptr, 1}), &v));
   EXPECT_EQ(v.signature, 0xFEEF04BDu);
-  EXPECT_EQ(v.file_version_ms, 0x00010000u);
-  EXPECT_EQ(v.file_version_ls, 0u);
-  EXPECT_EQ(v.product_version_ms, 0x00010000u);
-  EXPECT_EQ(v.product_version_ls, 0u);
+  EXPECT_EQ(v.file_version_ms, POMARELO_VERSION_MS);
+  EXPECT_EQ(v.file_version_ls, POMARELO_VERSION_LS);
+  EXPECT_EQ(v.product_version_ms, POMARELO_VERSION_MS);
+  EXPECT_EQ(v.product_version_ls, POMARELO_VERSION_LS);
   EXPECT_EQ(v.file_type, 1u);  // an application
   EXPECT_EQ(v.strings["ProductName"], "Pomarelo ScreenSaver");
-  EXPECT_EQ(v.strings["ProductVersion"], "1.0");
-  EXPECT_EQ(v.strings["FileVersion"], "1.0");
-  EXPECT_EQ(v.strings["OriginalFilename"], "pomarelo.scr");
+  EXPECT_EQ(v.strings["ProductVersion"], POMARELO_VERSION_TEXT);
+  EXPECT_EQ(v.strings["FileVersion"], POMARELO_VERSION_TEXT);
+  EXPECT_EQ(v.strings["OriginalFilename"], POMARELO_FILE_NAME);
 }
 
 }  // namespace
