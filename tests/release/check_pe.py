@@ -46,6 +46,8 @@ def problems_of(path, version):
     wanted = DYNAMIC_BASE | NX_COMPAT | TERMINAL_SERVER_AWARE | (HIGH_ENTROPY_VA if wide else 0)
     if flags & wanted != wanted:
         problems.append("DllCharacteristics %#x lack %#x" % (flags, wanted & ~flags))
+    if not wide and "large address aware" not in headers:
+        problems.append("not large-address-aware: a video wall's frames need more than 2 GiB")
     if "relocations stripped" in headers or field(headers, r"^Entry 5 \w+ (\w+)") in (None, "00000000"):
         problems.append("no base relocations: Windows cannot move it (no ASLR)")
     debug = re.findall(r"^\s+\d+ (\.debug\S*|/\d+)\s", headers, re.M)
