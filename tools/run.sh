@@ -24,9 +24,7 @@ shot="${POMARELO_SHOT:-$build/pomarelo-screenshot.png}"
 # Bound on the wait for the first frame: a 32-bit program starts slowly
 # where the machine emulates 32-bit code.
 start_bound="${POMARELO_START_BOUND:-1800}"
-export WINEPREFIX="${POMARELO_WINEPREFIX:-$HOME/.cache/pomarelo/wine}"
-export POMARELO_WINEPREFIX="$WINEPREFIX"
-export WINEDEBUG=-all
+wine_environment
 
 "$root/tools/setup.sh"
 cd "$root"
