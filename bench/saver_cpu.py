@@ -5,10 +5,10 @@ interval after a warm-up, printed as shares of one core.
 
     bench/saver_cpu.py build/windows64/app/pomarelo64.scr 1920 1080
 
-The Wine prefix comes from POMARELO_WINEPREFIX (default
-~/.cache/pomarelo/wine). The script starts its own Xvfb on a free
-display, waits for the saver's window and for a mostly blue screen (the first
-frame), and ends the saver, the Xvfb and the wineserver it started.
+Wine runs through tools/wine-run, in the project's prefix (POMARELO_WINEPREFIX
+moves it). The script starts its own Xvfb on a free display, waits for the
+saver's window and for a mostly blue screen (the first frame), and ends the
+saver, the Xvfb and the wineserver it started.
 """
 import argparse
 import os
@@ -17,7 +17,7 @@ import subprocess
 import sys
 import time
 
-WINE64 = "/usr/lib/wine/wine64"
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "wine-run")
 WINESERVER = "/usr/lib/wine/wineserver"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -32,13 +32,6 @@ def parse_arguments():
     parser.add_argument("--start-bound", type=float, default=600.0,
                         help="seconds allowed for the first frame (a new prefix takes long)")
     return parser.parse_args()
-
-
-def pe_is_64_bit(path):
-    with open(path, "rb") as f:
-        header = f.read(4096)
-    offset = int.from_bytes(header[60:64], "little")
-    return header[offset + 4:offset + 6] == b"\x64\x86"
 
 
 def free_display():
@@ -163,9 +156,8 @@ class Saver:
     def __init__(self, path, width, height, prefix):
         self.path = os.path.abspath(path)
         self.display = free_display()
-        self.environment = dict(os.environ, DISPLAY=f":{self.display}", WINEPREFIX=prefix,
-                                WINEARCH="win64", WINEDEBUG="-all",
-                                WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.environment = dict(os.environ, DISPLAY=f":{self.display}",
+                                POMARELO_WINEPREFIX=prefix)
         self.wine = None
         self.pid = None
         self.xvfb = subprocess.Popen(["Xvfb", f":{self.display}", "-screen", "0",
@@ -177,8 +169,7 @@ class Saver:
         except TimeoutError:
             self.end()
             raise
-        loader = WINE64 if os.path.exists(WINE64) and pe_is_64_bit(self.path) else "wine"
-        self.wine = subprocess.Popen([loader, self.path, "/s"], env=self.environment,
+        self.wine = subprocess.Popen([WINE_RUN, self.path, "/s"], env=self.environment,
                                      start_new_session=True, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
 
@@ -214,8 +205,8 @@ class Saver:
 
 
 def wine_prefix():
-    prefix = os.environ.get("POMARELO_WINEPREFIX",
-                            os.path.expanduser("~/.cache/pomarelo/wine"))
+    prefix = subprocess.run([WINE_RUN, "--prefix"], capture_output=True, text=True,
+                            timeout=60, check=True).stdout.strip()
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     return prefix
 

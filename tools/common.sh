@@ -1,5 +1,17 @@
-# Shared by run.sh and test.sh: the project's Wine prefix and an Xvfb of
-# their own. Sourced, not run.
+# Shared by the scripts in tools/: the project's Wine settings and prefix,
+# and an Xvfb of their own. Sourced, not run.
+
+# The project's Wine: its own 64-bit prefix (POMARELO_WINEPREFIX moves it),
+# in which 32-bit programs run as on 64-bit Windows; quiet unless WINEDEBUG
+# asks otherwise; and without Wine's offer to install .NET and the HTML
+# engine when a prefix is made.
+wine_environment() {
+  export WINEPREFIX="${POMARELO_WINEPREFIX:-$HOME/.cache/pomarelo/wine}"
+  export POMARELO_WINEPREFIX="$WINEPREFIX"
+  export WINEARCH=win64
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+}
 
 # Where this machine cannot execute 32-bit x86 code itself, setup.sh has
 # registered qemu-i386 for it, and every 32-bit Wine process start costs

@@ -24,9 +24,7 @@ shot="${POMARELO_SHOT:-$build/pomarelo-screenshot.png}"
 # Bound on the wait for the first frame: a 32-bit program starts slowly
 # where the machine emulates 32-bit code.
 start_bound="${POMARELO_START_BOUND:-1800}"
-export WINEPREFIX="${POMARELO_WINEPREFIX:-$HOME/.cache/pomarelo/wine}"
-export POMARELO_WINEPREFIX="$WINEPREFIX"
-export WINEDEBUG=-all
+wine_environment
 
 "$root/tools/setup.sh"
 cd "$root"
@@ -58,24 +56,9 @@ wine_prefix_ready
 "$root/tools/wine-run" "$scr" /s &
 saver_pid=$!
 
-# The saver is up once its frame, mostly the blue backdrop, covers the screen.
-frame_up() {
-  import -window root -depth 8 ppm:- 2>/dev/null | python3 -c '
-import sys
-d = sys.stdin.buffer.read()
-# "P6\n<w> <h>\n255\n" then the pixels
-if not d.startswith(b"P6"):
-    sys.exit(1)
-end = 0
-for _ in range(3):
-    end = d.find(b"\n", end) + 1
-px = d[end:]
-blue = total = 0
-for i in range(0, len(px) - 2, 3 * 97):
-    total += 1
-    blue += px[i] < 48 and px[i + 1] < 48 and px[i + 2] > 200
-sys.exit(0 if total and blue > 0.4 * total else 1)'
-}
+# The saver is up once its frame covers the screen: the test the
+# end-to-end scenarios wait on too.
+frame_up() { python3 "$root/tests/e2e/check_screenshot.py" --frame-up; }
 deadline=$((SECONDS + start_bound))
 until frame_up; do
   if ! kill -0 "$saver_pid" 2>/dev/null; then

@@ -27,9 +27,7 @@ jobs="${POMARELO_JOBS:-$(nproc)}"
 
 # The Wine prefix is the project's own; only the Xvfb and the wineserver
 # started here are stopped at the end.
-export WINEPREFIX="${POMARELO_WINEPREFIX:-$HOME/.cache/pomarelo/wine}"
-export POMARELO_WINEPREFIX="$WINEPREFIX"
-export WINEDEBUG=-all
+wine_environment
 xvfb_pid=""
 wineserver_pid=""
 cleanup() {

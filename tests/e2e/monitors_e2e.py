@@ -107,12 +107,12 @@ def saver_windows():
 
 # --- Wine ------------------------------------------------------------------------------
 
-def own_prefix(suffix="-monitors"):
+def own_prefix(wine_run, suffix="-monitors"):
     """The test's own prefix, copied from the project's when that one is made
     (a copy takes seconds; booting a new prefix takes minutes where 32-bit
     code is emulated)."""
-    base = (os.environ.get("POMARELO_WINEPREFIX") or
-            os.path.expanduser("~/.cache/pomarelo/wine")).rstrip("/")
+    base = subprocess.run([wine_run, "--prefix"], capture_output=True, text=True,
+                          timeout=60, check=True).stdout.strip().rstrip("/")
     prefix = base + suffix
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     ready = os.path.join(prefix, ".pomarelo-ready")
@@ -126,8 +126,8 @@ def own_prefix(suffix="-monitors"):
             log("copy failed: %s" % r.stderr.decode("utf-8", "replace").strip())
             shutil.rmtree(prefix, ignore_errors=True)
     os.environ["POMARELO_WINEPREFIX"] = prefix
+    # wineserver is started and stopped here without wine-run.
     os.environ["WINEPREFIX"] = prefix
-    os.environ["WINEDEBUG"] = "-all"
     return prefix
 
 
@@ -242,7 +242,7 @@ def run():
     if start_two_monitors() is None:
         check(False, "the two-monitor display starts")
         return
-    prefix = own_prefix()
+    prefix = own_prefix(ARGS.wine_run)
     # This prefix is the test's alone: a wineserver still running for it
     # was left by an earlier run and knows that run's display.
     global WINESERVER_STARTED

@@ -224,12 +224,17 @@ def write_png(path, shot):
 SHOT_COUNT = [0]
 
 
-def screenshot(label):
+def grab_screen():
+    """The whole screen of DISPLAY, as it is now."""
     r = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"],
                        capture_output=True, timeout=120)
     if r.returncode != 0:
         raise RuntimeError("import failed: " + r.stderr.decode("utf-8", "replace"))
-    shot = parse_ppm(r.stdout)
+    return parse_ppm(r.stdout)
+
+
+def screenshot(label):
+    shot = grab_screen()
     SHOT_COUNT[0] += 1
     path = os.path.join(ARGS.out, "%s-%02d-%s.png" % (ARGS.scenario, SHOT_COUNT[0], label))
     write_png(path, shot)
@@ -254,6 +259,11 @@ def blue_fraction(shot, x0=0, y0=0, x1=None, y1=None, step=4):
             total += 1
             blue += is_blue(shot.at(x, y))
     return blue / total if total else 0.0
+
+
+def frame_is_up(shot):
+    """The saver's frame covers the screen: mostly the blue backdrop."""
+    return blue_fraction(shot) > 0.4
 
 
 def wait_until(predicate, bound, what):
@@ -326,7 +336,7 @@ def saver_showing():
     if not find_windows("^SCREENSAVER$"):
         return None  # cheaper to ask than to take a screenshot
     shot = screenshot("waiting")
-    return shot if blue_fraction(shot) > 0.4 else None
+    return shot if frame_is_up(shot) else None
 
 
 def start_fullscreen(args, name, again_if_ended=True):

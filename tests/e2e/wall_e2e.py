@@ -60,7 +60,7 @@ def run():
     if not check(display is not None, "the wall's display starts"):
         return
     os.environ["DISPLAY"] = display[1]
-    log("Wine prefix %s" % monitors_e2e.own_prefix("-wall"))
+    log("Wine prefix %s" % monitors_e2e.own_prefix(ARGS.wine_run, "-wall"))
     monitors_e2e.stop_wineserver()
     saver_e2e.Proc(["wineserver", "-p", "-f"], "wineserver")
     monitors_e2e.WINESERVER_STARTED = True
