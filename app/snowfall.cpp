@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__) && !defined(__SSE2_MATH__)
-#include <emmintrin.h>
-#endif
-
 #include "app/saver_state.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"
@@ -268,72 +264,22 @@ struct FrameRows {
 constexpr int32_t kFetchBatch = 32;  // particles
 
 // The address of that pixel, or null when it falls outside. Only a guess
-// to fetch ahead, so the i686 build takes it in SSE2 registers: on its x87
-// unit, the sums, comparisons and the round trip through memory to the
-// truncating conversion made the particle loop 7 % dearer. (Where doubles
-// are SSE2 arithmetic already, the plain code is that.)
+// to fetch ahead.
 const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle) {
-#if defined(__SSE2__) && !defined(__SSE2_MATH__)
-  const __m128d half = _mm_set_sd(0.5), zero = _mm_setzero_pd();
-  const __m128d x =
-      _mm_add_sd(_mm_add_sd(_mm_load_sd(&particle.x), _mm_load_sd(&particle.dx)), half);
-  const __m128d y =
-      _mm_add_sd(_mm_add_sd(_mm_load_sd(&particle.y), _mm_load_sd(&particle.dy)), half);
-  // Also false for NaN.
-  if (!(_mm_comige_sd(x, zero) && _mm_comige_sd(y, zero) &&
-        _mm_comilt_sd(x, _mm_set_sd(frame.widthLimit)) &&
-        _mm_comilt_sd(y, _mm_set_sd(frame.heightLimit)))) {
-    return nullptr;
-  }
-  const int32_t column = _mm_cvttsd_si32(x), row = _mm_cvttsd_si32(y);
-#else
   const double x = particle.x + particle.dx + 0.5;
   const double y = particle.y + particle.dy + 0.5;
+  // Also false for NaN.
   if (!(x >= 0.0 && y >= 0.0 && x < frame.widthLimit && y < frame.heightLimit)) return nullptr;
-  const int32_t column = TruncateToInt32(x), row = TruncateToInt32(y);
-#endif
+  const int32_t column = static_cast<int32_t>(x), row = static_cast<int32_t>(y);
   // Both lie in [0, 65536): the desktop's sides are at most kMaxDesktopSide.
   return frame.pixels +
          4 * (static_cast<size_t>(row) * frame.width + static_cast<size_t>(column));
 }
 
-// A stored coordinate beyond the desktop's edge, and converted to float.
-// The i686 build keeps doubles on the x87 unit; these take the stored
-// values into SSE2 registers instead, where PixelSetOnScreen goes on with
-// them: the same comparisons and the same rounding to float, without the
-// x87 unit's trips through memory between them. The i686 particle loop
-// costs about a tenth less so. (Where doubles are SSE2 arithmetic already,
-// the plain code is that, without reloading the stored values.)
-#if defined(__SSE2__) && !defined(__SSE2_MATH__)
-inline bool Beyond(const double& coordinate, double edge) {
-  return _mm_comigt_sd(_mm_load_sd(&coordinate), _mm_set_sd(edge));
-}
-inline float ToFloat(const double& coordinate) {
-  return _mm_cvtss_f32(_mm_cvtsd_ss(_mm_setzero_ps(), _mm_load_sd(&coordinate)));
-}
-#else
 // By value: taken by reference, GCC -O3 merged the two conversions into
 // one that loads both coordinates just after their separate stores, and
 // the stores could not be forwarded to it.
-inline bool Beyond(double coordinate, double edge) { return coordinate > edge; }
 inline float ToFloat(double coordinate) { return static_cast<float>(coordinate); }
-#endif
-
-// The i686 build's sums leave the x87 unit through memory whatever is
-// done. Stored straight into the particle and read from there by the SSE2
-// steps that follow, each takes one store-to-load forwarding. Left to
-// itself, GCC stored both in a temporary, read them back, stored them into
-// the particle as a pair and read them again: more forwardings on every
-// particle's path, and an i686 frame about a tenth dearer under Wine. The
-// empty asm statement says that the coordinate is in memory and may have
-// changed there. (Where doubles are SSE2 arithmetic it does nothing.)
-inline void LeaveInMemory(double& coordinate) {
-#if defined(__SSE2__) && !defined(__SSE2_MATH__)
-  asm("" : "+m"(coordinate));
-#else
-  static_cast<void>(coordinate);
-#endif
-}
 
 // StepParticle, with what PixelSetOnScreen reports of the pixel it set.
 // `width` and `height`: the desktop's, as doubles (the loop converts them
@@ -341,13 +287,11 @@ inline void LeaveInMemory(double& coordinate) {
 inline int32_t StepParticleReporting(Particle& particle, double width, double height,
                                      uint32_t* point) {
   particle.x = static_cast<double>(static_cast<long double>(particle.x) + particle.dx);
-  LeaveInMemory(particle.x);
   particle.y = static_cast<double>(static_cast<long double>(particle.y) + particle.dy);
-  LeaveInMemory(particle.y);
   // Strictly greater: a particle exactly on the edge stays. There is no wrap
   // at the left edge; a particle that leaves there is not drawn again.
-  if (Beyond(particle.x, width)) particle.x = 0.0;
-  if (Beyond(particle.y, height)) particle.y = 0.0;
+  if (particle.x > width) particle.x = 0.0;
+  if (particle.y > height) particle.y = 0.0;
   return PixelSetOnScreen(nullptr, ToFloat(particle.x), ToFloat(particle.y), kParticleColour,
                           kAbsolutePoint, 0, point);
 }
