@@ -86,26 +86,16 @@ inline uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour) {
   return colour & ((1u << (8 * bytesPerPixel)) - 1);
 }
 
-// The float sum of a and b. The i686 build adds floats on the x87 unit,
-// which keeps a sum's extra precision until it is stored to memory, and
-// only some paths store it before it is rounded to a pixel: a point at
-// x.5 less a little could land on either pixel. The store makes it the
-// float sum on every path and build.
-inline float FloatSum(float a, float b) {
-  volatile float sum = a + b;
-  return sum;
-}
-
 inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
                           float* y2) {
   const int32_t relative = flags & 7;
   if (relative == 2 || relative == 3 || relative == 5) {
-    *x1 = FloatSum(*x1, context->lastX);
-    *y1 = FloatSum(*y1, context->lastY);
+    *x1 += context->lastX;
+    *y1 += context->lastY;
   }
   if (x2 && (relative == 1 || relative == 3)) {
-    *x2 = FloatSum(*x2, *x1);
-    *y2 = FloatSum(*y2, *y1);
+    *x2 += *x1;
+    *y2 += *y1;
   }
   if (x2) {
     context->lastX = *x2;
@@ -116,16 +106,13 @@ inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float*
   }
 }
 
-// A double truncated toward zero, for a value known to fit an int32_t. The
-// i686 build keeps doubles on the x87 unit, whose own conversion switches
-// the control word's rounding mode there and back, a slow step, and points
-// are converted for every pixel set; SSE2's truncating conversion needs no
-// mode. Other builds make the same instruction from the plain cast.
+// A double truncated toward zero; out of range, and for NaN, INT32_MIN, as
+// SSE2's conversion gives it. RoundsInto refuses that with the negatives.
 inline int32_t TruncateToInt32(double value) {
 #if defined(__SSE2__)
   return _mm_cvttsd_si32(_mm_set_sd(value));
 #else
-  return static_cast<int32_t>(value);
+  return value > -2147483649.0 && value < 2147483648.0 ? static_cast<int32_t>(value) : INT32_MIN;
 #endif
 }
 
@@ -147,36 +134,16 @@ inline int32_t RoundCoordinate(float v) {
 // Whether RoundCoordinate(v) lies in [0, limit), for a limit of at most
 // kCoordinateLimit, and which value it is then: from -0.5 (excluded)
 // upwards, rounding half away from zero is v + 0.5 truncated, and that sum
-// is exact in double. Two comparisons instead of the clamps.
-// The i686 build takes them in SSE2 registers, as the x86-64 build does: on
-// the x87 unit the sum and comparisons went through memory to the
-// truncating conversion. The results are the same: the sum is exact in
-// both units wherever it can lie inside a limit, and the comparisons are.
-// With SSE2 the limit is compared as an integer, after the truncation that
-// the pixel needs anyway: for s > 0, s < limit exactly when trunc(s) <
-// limit, and a sum of 2^31 or more truncates to INT32_MIN and is refused
-// with the negatives. Converted to double instead, the limit went through
-// memory on the x87 unit, and the x86-64 frame cost a few percent more.
+// is exact in double. Two comparisons instead of the clamps; the limit is
+// compared as an integer, after the truncation that the pixel needs
+// anyway: for s > 0, s < limit exactly when trunc(s) < limit, and a sum of
+// 2^31 or more truncates to INT32_MIN and is refused with the negatives.
 inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
-#if defined(__SSE2__)
-#if !defined(__SSE2_MATH__)
-  const __m128d shifted =
-      _mm_add_sd(_mm_cvtss_sd(_mm_setzero_pd(), _mm_set_ss(v)), _mm_set_sd(0.5));
-  // Also false for NaN.
-  if (!_mm_comigt_sd(shifted, _mm_setzero_pd())) return false;
-  const int32_t whole = _mm_cvttsd_si32(shifted);
-#else
   const double shifted = static_cast<double>(v) + 0.5;
   if (!(shifted > 0.0)) return false;
   const int32_t whole = TruncateToInt32(shifted);
-#endif
   if (whole < 0 || whole >= limit) return false;
   *rounded = static_cast<uint32_t>(whole);
-#else
-  const double shifted = static_cast<double>(v) + 0.5;
-  if (!(shifted > 0.0 && shifted < static_cast<double>(limit))) return false;
-  *rounded = static_cast<uint32_t>(TruncateToInt32(shifted));
-#endif
   return true;
 }
 

@@ -68,7 +68,8 @@ void SnowfallFrameBench(benchmark::State& state) {
     SnowfallFrame(*scene.snowfall);
     benchmark::ClobberMemory();
   }
-  state.counters["followed_pixels"] = scene.snowfall->movingCount + scene.snowfall->snowCount;
+  state.counters["followed_pixels"] = scene.snowfall->points.MovingCount() +
+                                    scene.snowfall->points.LogoSnowCount();
   state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
 }
 

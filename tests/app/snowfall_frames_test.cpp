@@ -89,9 +89,11 @@ class SideBySide : public ::testing::Test {
 
     auto whole = MakeSnowfall(logo, kTrackedPixels);
     auto part = MakeSnowfall(logo, trackedPixels);
-    logoAreas_.assign(part->logoAreas, part->logoAreas + part->logoAreaCount);
+    logoAreas_.assign(part->logoAreas.areas, part->logoAreas.areas + part->logoAreas.count);
     logoSpans_.clear();
-    if (part->logoRows) logoSpans_.assign(part->logoRows.get(), part->logoRows.get() + height);
+    if (part->logoAreas.rows) {
+      logoSpans_.assign(part->logoAreas.rows.get(), part->logoAreas.rows.get() + height);
+    }
     std::vector<bool> partialPuts;
     for (int f = 0; f < kFrames; ++f) {
       std::memcpy(frame, wholeFrame.data(), pixels * 4);
@@ -100,8 +102,8 @@ class SideBySide : public ::testing::Test {
 
       const bool listed = !listedAt || listedAt(f);
       partialPuts.push_back(listed && !part->wholePutDue);
-      logoSnowSeen_ = std::max(logoSnowSeen_, part->snowCount);
-      plainSnowSeen_ = std::max(plainSnowSeen_, part->plainSnowCount);
+      logoSnowSeen_ = std::max(logoSnowSeen_, part->points.LogoSnowCount());
+      plainSnowSeen_ = std::max(plainSnowSeen_, part->points.PlainSnowCount());
       std::memcpy(frame, partFrame.data(), pixels * 4);
       if (listed) {
         SnowfallFrame(*part);
@@ -325,48 +327,6 @@ TEST_F(SideBySide, FramesOfBothKindsInAnyOrder) {
       kSlowBuild ? 97 : 157, kSlowBuild ? 61 : 99, logo.get(), 11, kTrackedPixels,
       [](int f) { return f % 23 >= 7 && f % 5 != 0; });
   EXPECT_GT(std::count(partialPuts.begin(), partialPuts.end(), true), kFrames / 3);
-}
-
-// Whole-put frames cost `whole` seconds, listed ones `listed`: the kinds
-// that the chooser asks for over `frames` frames.
-std::vector<bool> ChosenKinds(double whole, double listed, int frames) {
-  FrameChooser chooser;
-  std::vector<bool> kinds;
-  double previous = 0.0;
-  for (int f = 0; f < frames; ++f) {
-    kinds.push_back(ChooseListedFrame(chooser, previous));
-    previous = kinds.back() ? listed : whole;
-  }
-  return kinds;
-}
-
-TEST(FrameChooser, TriesBothKindsThenKeepsTheCheaperUntilTheNextTrial) {
-  constexpr int kTrial = kTrialSettle + kTrialFrames;
-  for (bool listedCheaper : {true, false}) {
-    SCOPED_TRACE(listedCheaper ? "listed frames cheaper" : "whole puts cheaper");
-    const std::vector<bool> kinds = ChosenKinds(
-        listedCheaper ? 2e-3 : 1e-3, listedCheaper ? 1e-3 : 2e-3, kFirstTrial + 2 * kChoiceCycle);
-    // Listed frames until the first trial.
-    for (int f = 0; f < kFirstTrial; ++f) ASSERT_TRUE(kinds[f]) << "frame " << f;
-    for (int cycle = 0; cycle < 2; ++cycle) {
-      const int start = kFirstTrial + cycle * kChoiceCycle;
-      for (int f = 0; f < kChoiceCycle; ++f) {
-        const bool expected = f < kTrial ? false : f < 2 * kTrial ? true : listedCheaper;
-        ASSERT_EQ(kinds[start + f], expected) << "frame " << f << " of cycle " << cycle;
-      }
-    }
-  }
-  // Untimed settling frames don't count: a costly first frame of each kind
-  // (the whole put with the scan that starts the listed frames) is ignored.
-  FrameChooser chooser;
-  chooser.frame = 0;  // a trial now
-  double previous = 0.0;
-  for (int f = 0; f < 2 * kTrial + 1; ++f) {
-    const bool listed = ChooseListedFrame(chooser, previous);
-    const int kindFrame = f % kTrial;
-    previous = listed && kindFrame < kTrialSettle ? 1.0 : listed ? 1e-3 : 2e-3;
-  }
-  EXPECT_TRUE(chooser.listed);
 }
 
 TEST_F(SideBySide, TheRealLogo) {
