@@ -76,6 +76,8 @@ def run():
         if first != "ended" or p.p.returncode != 0:
             break
         log("the saver ended by itself with code 0; starting it once more")
+    if first == "ended":
+        log("the saver ended by itself with code %r" % p.p.returncode)
     if not check(first not in (None, "ended"), "the saver shows its frame"):
         return
     last, moves = first, 0
