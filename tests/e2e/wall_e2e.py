@@ -65,6 +65,13 @@ def run():
     saver_e2e.Proc(["wineserver", "-p", "-f"], "wineserver")
     monitors_e2e.WINESERVER_STARTED = True
 
+    # A new wineserver starts Wine's desktop process with the first program.
+    # A program that waits more than 10 s for it gets no display driver, and
+    # a saver without a window ends at once: on a loaded machine the
+    # desktop of a screen this large can take that long. A console program
+    # starts it first.
+    cmd = saver_e2e.Proc([ARGS.wine_run, "cmd", "/c", "exit"], "desktop")
+    check(cmd.wait(monitors_e2e.START_BOUND) == 0, "Wine starts on the wall's display")
     # Started once more if it ends by itself with code 0 first, as in the
     # other full-screen scenarios: the cursor's true place can reach a new
     # saver as a move a moment after it starts.
