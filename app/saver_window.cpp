@@ -193,9 +193,22 @@ LRESULT OnPaint(HWND window) {
   return 0;
 }
 
+// The window thread's clock, in seconds: before it, a tick paints nothing.
+double nextPaintAt = 0.0;
+
+// A paint of a video wall's or an 8K screen's frame can take longer than the
+// timer's period. Back to back, such paints would leave the window thread no
+// time for input and the display none to catch up (under Wine on Xvfb a key
+// then took seconds to arrive): after each paint, the ticks of as long again
+// paint nothing. Paints shorter than the period are never held back.
 LRESULT OnTimer(HWND window) {
+  const double start = RuntimeTimer();
+  if (start < nextPaintAt) return 0;
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
+  GdiFlush();
+  const double end = RuntimeTimer();
+  nextPaintAt = end + (end - start);
   return 0;
 }
 
