@@ -1,6 +1,5 @@
 // The graphics versions of the runtime hooks. Only the sleep does work: it
-// waits in 50 ms steps while watching the library's key-pressed flag, which
-// window drivers raise.
+// waits in 50 ms steps while watching the library's key-pressed flag.
 #include "raster/graphics_hooks.h"
 
 #include <atomic>

@@ -214,15 +214,6 @@ int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint3
   return PutImagePoints<Listed::kOverColour>(target, source, colour, points, count, stillChanging);
 }
 
-int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
-                                 const uint32_t* points, int32_t count, uint32_t* stillChanging) {
-  DrawContext* context = GetDrawContext();
-  Overlap overlap;
-  if (!FindClip(context, target, &overlap)) return Fail();
-  return PutPoints<Listed::kOverColour>(context, overlap, ColourSource{sourceColour}, colour,
-                                        points, count, stillChanging);
-}
-
 int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
                                       uint32_t colour, const uint32_t* points, int32_t count) {
   // A point listed twice gets the result twice, which the put over `colour`

@@ -130,14 +130,10 @@ int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uin
 // left out, so a point listed twice is blended only the first time.
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging);
-// The same for a source of one colour everywhere, `sourceColour`, which
-// covers the whole clip rectangle: what AlphaPutPointsOver gives with an
-// image holding that colour at every listed point, without reading one.
-int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
-                                 const uint32_t* points, int32_t count, uint32_t* stillChanging);
-// The same where every listed pixel is known to hold `colour`, or the put's
-// result already (a point listed twice): the result is stored without the
-// target being read. Returns 0, as no stored result changes under a further
+// The same for a source of one colour everywhere, `sourceColour`, covering
+// the whole clip rectangle, where every listed pixel is known to hold
+// `colour`, or the put's result already (a point listed twice): the result
+// is stored without the target being read. Returns 0, as no stored result changes under a further
 // put; -1 with error number 1 where that would not be so, for then a point
 // listed twice would be blended twice, or where PutImage fails.
 int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
@@ -354,8 +350,8 @@ const AlphaRoutineTable* FastAlphaRoutines();
 
 // The graphics sleep installed as the runtime's sleep hook while a mode is set.
 void GraphicsSleep(int32_t milliseconds);
-// The key-pressed flag a window driver raises; the sleep reads and clears it.
-void RasterPostKey();
+// The key-pressed flag: the sleep reads and clears it. Only a window driver
+// would raise it, and this library carries none.
 bool RasterTakeKey();
 
 // Program-end teardown of the mode (the atexit handler calls it with
