@@ -10,6 +10,7 @@
 #endif
 
 // Out-of-line halves.
+bool ActiveBlendIsSimd();  // raster/blend.h
 DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
 bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
 void ChoosePixelRoutines(DrawContext* context);
@@ -40,14 +41,25 @@ inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
   return SelectTargetOn(context, image, CurrentScreenMode());
 }
 
+// The choice of pixel routines also raises the mode's kSimdAvailable again
+// when a faster blend has come into use since; until then the choice is
+// made anew. With the blend left as it was, the pixel routines stay chosen
+// whichever blend that is.
+inline bool SimdFlagCaughtUp(const ScreenMode* mode) {
+  return (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) || !ActiveBlendIsSimd();
+}
+
+// The routines already chosen for the target's pixel size still hold.
+inline bool PixelRoutinesCurrent(const DrawContext* context, const ScreenMode* mode) {
+  return context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
+         SimdFlagCaughtUp(mode);
+}
+
 // Blending pixel routines exist only for modes set with alpha primitives,
 // which the off-screen driver never has; the colour does not change the
 // choice here.
 inline void SelectPixelRoutinesOn(DrawContext* context, const ScreenMode* mode) {
-  if (context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
-      (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable)) {
-    return;
-  }
+  if (PixelRoutinesCurrent(context, mode)) return;
   ChoosePixelRoutines(context);
 }
 
@@ -302,8 +314,7 @@ inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
          !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
          context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
          context->putPixel == PutPixel32 && context->viewX == 0 && context->viewY == 0 &&
-         (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
-         !DriverHasLockHooks(mode);
+         SimdFlagCaughtUp(mode) && !DriverHasLockHooks(mode);
 }
 
 // What SetScreenPixelDirectly returns for a point outside the clip.
