@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 #include "runtime/os.h"
 
 namespace {
