@@ -28,8 +28,7 @@ struct Overlap {
   // wraps to a large value (right >= left and bottom >= top). 32 bits are
   // enough: high - low is below 2^32, and v - low, taken modulo 2^32, is
   // below it exactly when low <= v < high. In 64 bits the i686 build took
-  // register pairs and spilled, and the put at listed points cost 6 to
-  // 16 % more there.
+  // register pairs and spilled, which made the put at listed points dearer.
   static bool Within(int32_t v, int32_t low, int32_t high) {
     return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <
            static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
