@@ -75,22 +75,6 @@ void RasterProgramEnd(bool otherThreadsRunning);
 // Target and pixel routines kept when they are already right, colour and
 // point conversion, and the rest of the lock protocol; what they rarely
 // need (a new target, new routines, the driver's hooks) stays out of line.
-//
-// Inline below, or in raster/draw_steps.h for the fast path's own:
-// - GetDrawContext(): the calling thread's context, brought up to date with
-//   the current mode. Null only when memory for it cannot be obtained.
-// - SelectTarget(context, image): false (context unchanged) when the
-//   image's header is unreadable or the row table cannot grow.
-// - SelectPixelRoutines(context, colour).
-// - BeginDraw(), EndDraw(context, firstRow, rowCount), and MarkRowsDrawn
-//   (the first half of EndDraw alone: marks rows when the target is the
-//   frame buffer).
-// - ConvertColour(bytesPerPixel, colour), ApplyRelative(context, flags,
-//   x1, y1, x2, y2), TransformPoint(context, x, y).
-// - RoundCoordinate(v): one coordinate rounded, halves away from zero.
-//   Values beyond +-kCoordinateLimit (and NaN, taken as far negative) are
-//   clamped there: outside any target, since no target is larger than
-//   kMaxImageSide.
 
 DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
 bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
@@ -104,9 +88,13 @@ inline DrawContext* GetDrawContextOn(const ScreenMode* mode) {
   return RenewDrawContext(context, mode);
 }
 
+// The calling thread's context, brought up to date with the current mode.
+// Null only when memory for it cannot be obtained.
 inline DrawContext* GetDrawContext() { return GetDrawContextOn(CurrentScreenMode()); }
 
-// `mode` is the current mode, read once by the caller, or null.
+// False (context unchanged) when the image's header is unreadable or the
+// row table cannot grow. `mode` is the current mode, read once by the
+// caller, or null.
 inline bool SelectTargetOn(DrawContext* context, const ImageBuffer* image, const ScreenMode* mode) {
   // The screen again, with nothing to restore: only the assignment.
   if (!image && !(context->contextFlags & (kReselectScreen | kTargetIsImage)) && mode) {
@@ -192,6 +180,8 @@ inline void MarkDirtyRows(ScreenMode* mode, int64_t firstRow, int64_t lastRow) {
   }
 }
 
+// The first half of EndDraw alone: marks rows when the target is the frame
+// buffer.
 inline void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCount) {
   ScreenMode* mode = CurrentScreenMode();
   if (!mode || rowCount <= 0 || !OnFrameBuffer(context, mode)) return;
