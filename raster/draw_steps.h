@@ -12,19 +12,10 @@
 #include <emmintrin.h>
 #endif
 
-bool ActiveBlendIsSimd();  // raster/blend.h
 // The pixel routine for 32-bit targets.
 void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
 
 constexpr int32_t kCoordinateLimit = 1 << 30;
-
-// The choice of pixel routines also raises the mode's kSimdAvailable again
-// when a faster blend has come into use since; until then the choice is
-// made anew. With the blend left as it was, the pixel routines stay chosen
-// whichever blend that is.
-inline bool SimdFlagCaughtUp(const ScreenMode* mode) {
-  return (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) || !ActiveBlendIsSimd();
-}
 
 // A 32-bit target pixel's address. A target's rows follow one another at
 // its pitch, so the address needs no look-up in the row table, which is one
@@ -198,7 +189,10 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
 // holds, so PixelSet and PixelSetOnScreen take the rest themselves, with
 // nothing called. PixelSetOnScreen is inline here, in its caller's loop:
 // out of line, the call and its arguments (passed on the stack in the i686
-// build) made the saver's frame dearer.
+// build) made the saver's frame dearer. The blend in use plays no part
+// here: the 32-bit store is the same whichever it is, and a faster blend
+// forced in later raises kSimdAvailable at the next choice of routines,
+// which every put makes before it reads the flag.
 [[gnu::always_inline]] inline bool SetsScreenPixelDirectly(const DrawContext* context,
                                                           const ScreenMode* mode,
                                                           const ImageBuffer* target,
@@ -207,7 +201,7 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
          !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
          context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
          context->putPixel == PutPixel32 && context->viewX == 0 && context->viewY == 0 &&
-         SimdFlagCaughtUp(mode) && !DriverHasLockHooks(mode);
+         !DriverHasLockHooks(mode);
 }
 
 // What SetScreenPixelDirectly returns for a point outside the clip.

@@ -108,6 +108,16 @@ inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
   return SelectTargetOn(context, image, CurrentScreenMode());
 }
 
+bool ActiveBlendIsSimd();  // raster/blend.h
+
+// The choice of pixel routines also raises the mode's kSimdAvailable again
+// when a faster blend has come into use since; until then the choice is
+// made anew. With the blend left as it was, the pixel routines stay chosen
+// whichever blend that is.
+inline bool SimdFlagCaughtUp(const ScreenMode* mode) {
+  return (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) || !ActiveBlendIsSimd();
+}
+
 // The routines already chosen for the target's pixel size still hold.
 inline bool PixelRoutinesCurrent(const DrawContext* context, const ScreenMode* mode) {
   return context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
