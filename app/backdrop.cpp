@@ -7,11 +7,6 @@
 
 namespace {
 
-constexpr int32_t kAbsolutePoint = 4;
-constexpr int32_t kFilledBox = 2;
-constexpr int32_t kSolidStyle = 0xFFFF;
-constexpr int32_t kNoColourGiven = static_cast<int32_t>(0x80000000u);
-
 void PutWholeImage(ImageBuffer* target, const ImageBuffer* source) {
   PutImage(target, 0.0f, 0.0f, source, kCoordinateNotGiven, kCoordinateNotGiven,
            kCoordinateNotGiven, kCoordinateNotGiven, kAbsolutePoint, kPutModeAlpha, AlphaPut, -1,

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int32_t kAbsolutePoint = 4;
-
 // The floating-point unit keeps intermediate results in extended precision and
 // rounds to double where a value is stored; the long double intermediates
 // reproduce that on every build, so the particle field is the same everywhere.

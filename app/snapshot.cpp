@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int32_t kOffscreenDriver = -1;
-
 struct MonitorList {
   SaverRect rects[kMaxMonitors];
   int32_t count;

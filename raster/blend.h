@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 enum class BlendKernel : int32_t { kScalar = 0, kSse2 = 1, kAvx2 = 2 };
 

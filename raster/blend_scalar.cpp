@@ -2,7 +2,7 @@
 // toward the source by the source alpha, d + floor((s - d) * a / 256).
 #include <cstring>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "raster/allocation.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 

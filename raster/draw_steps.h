@@ -1,60 +1,21 @@
-// The steps every primitive takes on every call: target and pixel routines
-// kept when they are already right, colour and point conversion, and the
-// primitive lock protocol. The snowfall sets 10001 pixels a frame, one call
-// each, so these are inline; what they rarely need (a new target, new
-// routines, the driver's hooks) stays out of line. Included by raster.h.
+// The inline fast path: the steps a pixel set on the screen takes without a
+// call (the primitive lock protocol among them), and the coordinate rounding
+// that every primitive and the callers working out pixels share. The
+// snowfall sets 10001 pixels a frame, one call each, so these are inline.
+// Included at the end of raster.h; the library's other inline steps are in
+// raster_internal.h.
 #pragma once
+
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-// Out-of-line halves.
-DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
-bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
-void ChoosePixelRoutines(DrawContext* context);
 // The pixel routine for 32-bit targets.
 void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
 
-// The context on a mode already read (null: the context as it stands).
-inline DrawContext* GetDrawContextOn(const ScreenMode* mode) {
-  auto* context = static_cast<DrawContext*>(ThreadContextBlock(kDrawSlot, sizeof(DrawContext)));
-  if (!context) return nullptr;
-  if (!mode || context->modeId == mode->id) return context;
-  return RenewDrawContext(context, mode);
-}
-
-inline DrawContext* GetDrawContext() { return GetDrawContextOn(CurrentScreenMode()); }
-
-// `mode` is the current mode, read once by the caller, or null.
-inline bool SelectTargetOn(DrawContext* context, const ImageBuffer* image, const ScreenMode* mode) {
-  // The screen again, with nothing to restore: only the assignment.
-  if (!image && !(context->contextFlags & (kReselectScreen | kTargetIsImage)) && mode) {
-    context->target = nullptr;
-    return true;
-  }
-  return SelectNewTarget(context, image);
-}
-
-inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
-  return SelectTargetOn(context, image, CurrentScreenMode());
-}
-
-// Blending pixel routines exist only for modes set with alpha primitives,
-// which the off-screen driver never has; the colour does not change the
-// choice here.
-inline void SelectPixelRoutinesOn(DrawContext* context, const ScreenMode* mode) {
-  if (context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
-      (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable)) {
-    return;
-  }
-  ChoosePixelRoutines(context);
-}
-
-inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
-  (void)colour;
-  SelectPixelRoutinesOn(context, CurrentScreenMode());
-}
+constexpr int32_t kCoordinateLimit = 1 << 30;
 
 // A 32-bit target pixel's address. A target's rows follow one another at
 // its pitch, so the address needs no look-up in the row table, which is one
@@ -62,28 +23,6 @@ inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
 inline uint8_t* PixelAddress32(const DrawContext* context, uint32_t x, uint32_t y) {
   return context->rows[0] + static_cast<size_t>(y) * static_cast<size_t>(context->targetPitch) +
          4 * static_cast<size_t>(x);
-}
-
-// The context's pixel routine; the 32-bit store is made here, without the
-// call through the table, which costs more than the store itself.
-inline void StorePixel(DrawContext* context, int32_t x, int32_t y, uint32_t colour) {
-  if (context->putPixel == PutPixel32) {
-    std::memcpy(PixelAddress32(context, static_cast<uint32_t>(x), static_cast<uint32_t>(y)),
-                &colour, 4);
-    return;
-  }
-  context->putPixel(context, x, y, colour);
-}
-
-inline uint32_t ConvertColour(int32_t bytesPerPixel, uint32_t colour) {
-  if (bytesPerPixel >= 4 || bytesPerPixel <= 0) return colour;
-  if (bytesPerPixel == 2) {
-    const uint32_t red = (colour >> 16) & 0xFF;
-    const uint32_t green = (colour >> 8) & 0xFF;
-    const uint32_t blue = colour & 0xFF;
-    colour = ((red << 8) & 0xF800) | ((green << 3) & 0x7E0) | (blue >> 3);
-  }
-  return colour & ((1u << (8 * bytesPerPixel)) - 1);
 }
 
 inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float* y1, float* x2,
@@ -147,19 +86,6 @@ inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
   return true;
 }
 
-inline int32_t ClampToCoordinateLimit(int64_t value) {
-  if (value < -kCoordinateLimit) return -kCoordinateLimit;
-  if (value > kCoordinateLimit) return kCoordinateLimit;
-  return static_cast<int32_t>(value);
-}
-
-inline PixelPoint TransformPoint(const DrawContext* context, float x, float y) {
-  PixelPoint point;
-  point.x = ClampToCoordinateLimit(static_cast<int64_t>(RoundCoordinate(x)) + context->viewX);
-  point.y = ClampToCoordinateLimit(static_cast<int64_t>(RoundCoordinate(y)) + context->viewY);
-  return point;
-}
-
 // ---- the primitive lock protocol ---------------------------------------------
 // The lock is a pair of bits that both threads change; with the off-screen
 // driver it excludes nothing. A primitive only ever sets both bits or clears
@@ -200,34 +126,10 @@ constexpr uint8_t kBothLockBits = kLockHeld | kAutoLock;
   CallDriverLock(mode);
 }
 
-inline void BeginDraw() {
-  ScreenMode* mode = CurrentScreenMode();
-  if (mode) BeginDrawOn(mode, DriverHasLockHooks(mode));
-}
-
-// Rows are clamped to the screen; an empty or reversed range marks nothing.
-inline void MarkDirtyRows(ScreenMode* mode, int64_t firstRow, int64_t lastRow) {
-  if (firstRow == lastRow && firstRow >= 0 && firstRow < mode->height) {
-    mode->dirtyLines[firstRow].store(1, std::memory_order_relaxed);  // a pixel's row
-    return;
-  }
-  if (firstRow < 0) firstRow = 0;
-  if (lastRow >= mode->height) lastRow = mode->height - 1;
-  for (int64_t y = firstRow; y <= lastRow; ++y) {
-    mode->dirtyLines[y].store(1, std::memory_order_relaxed);
-  }
-}
-
 // Drawing reaches the frame buffer (rows are marked only then).
 inline bool OnFrameBuffer(const DrawContext* context, const ScreenMode* mode) {
   return context->rows != nullptr && context->rows[0] == mode->frameBuffer &&
          !(context->contextFlags & kTargetIsImage);
-}
-
-inline void MarkRowsDrawn(DrawContext* context, int32_t firstRow, int32_t rowCount) {
-  ScreenMode* mode = CurrentScreenMode();
-  if (!mode || rowCount <= 0 || !OnFrameBuffer(context, mode)) return;
-  MarkDirtyRows(mode, firstRow, static_cast<int64_t>(firstRow) + rowCount - 1);
 }
 
 // Clears both lock bits; true when the lock was held (by the given bit).
@@ -246,12 +148,6 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
   if (ReleaseLockBits(mode, kAutoLock)) CallDriverUnlock(mode);
 }
 
-inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
-  MarkRowsDrawn(context, firstRow, rowCount);
-  ScreenMode* mode = CurrentScreenMode();
-  if (mode) EndDrawOn(mode, DriverHasLockHooks(mode));
-}
-
 // ---- a pixel set by the direct path ------------------------------------------
 // The call the snowfall makes 10001 times a frame: a colour given, on the
 // screen the context already draws to with the 32-bit store, through a
@@ -260,7 +156,10 @@ inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
 // holds, so PixelSet and PixelSetOnScreen take the rest themselves, with
 // nothing called. PixelSetOnScreen is inline here, in its caller's loop:
 // out of line, the call and its arguments (passed on the stack in the i686
-// build) made the saver's frame there 7 % dearer.
+// build) made the saver's frame dearer. The blend in use plays no part
+// here: the 32-bit store is the same whichever it is, and a faster blend
+// forced in later raises kSimdAvailable at the next choice of routines,
+// which every put makes before it reads the flag.
 [[gnu::always_inline]] inline bool SetsScreenPixelDirectly(const DrawContext* context,
                                                           const ScreenMode* mode,
                                                           const ImageBuffer* target,
@@ -269,7 +168,6 @@ inline void EndDraw(DrawContext* context, int32_t firstRow, int32_t rowCount) {
          !(context->contextFlags & (kReselectScreen | kTargetIsImage)) &&
          context->targetBytesPerPixel == 4 && context->routinesBytesPerPixel == 4 &&
          context->putPixel == PutPixel32 && context->viewX == 0 && context->viewY == 0 &&
-         (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) &&
          !DriverHasLockHooks(mode);
 }
 
@@ -315,3 +213,4 @@ int32_t PixelSetElsewhere(ImageBuffer* target, float x, float y, uint32_t colour
   *point = static_cast<uint32_t>(set);
   return kPixelSetOnScreen;
 }
+

@@ -1,28 +1,23 @@
 // The graphics versions of the runtime hooks. Only the sleep does work: it
-// waits in 50 ms steps while watching the library's key-pressed flag, which
-// window drivers raise.
+// waits in 50 ms steps while watching the library's key-pressed flag.
 #include "raster/graphics_hooks.h"
 
 #include <atomic>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 #include "runtime/os.h"
 
 namespace {
 
-constexpr int32_t kSleepUntilKey = -1;
-constexpr int32_t kLongSleep = 100;
-constexpr int32_t kSleepStep = 50;
-
 std::atomic<int32_t> g_keyPressed{0};
 std::atomic<WaitRoutine> g_wait{nullptr};
 
-void Wait(int32_t milliseconds) {
+void Wait(uint32_t milliseconds) {
   WaitRoutine routine = g_wait.load(std::memory_order_relaxed);
   if (routine) {
-    routine(static_cast<uint32_t>(milliseconds));
+    routine(milliseconds);
   } else {
-    os::SleepMilliseconds(static_cast<uint32_t>(milliseconds));
+    os::SleepMilliseconds(milliseconds);
   }
 }
 
@@ -41,20 +36,11 @@ void RasterPostKey() { g_keyPressed.store(1, std::memory_order_relaxed); }
 
 bool RasterTakeKey() { return g_keyPressed.exchange(0, std::memory_order_relaxed) != 0; }
 
+// The runtime's sleep with the library's key test, except that a sleep of
+// 0 does not wait at all.
 void GraphicsSleep(int32_t milliseconds) {
-  if (milliseconds == kSleepUntilKey) {
-    while (!RasterTakeKey()) Wait(kSleepStep);
-    return;
-  }
-  if (milliseconds <= 0) return;
-  if (milliseconds >= kLongSleep) {
-    while (milliseconds > kSleepStep) {
-      if (RasterTakeKey()) return;
-      Wait(kSleepStep);
-      milliseconds -= kSleepStep;
-    }
-  }
-  if (milliseconds > 0) Wait(milliseconds);
+  if (milliseconds == 0) return;
+  SleepWatchingKey(milliseconds, RasterTakeKey, Wait);
 }
 
 const RuntimeHooks* GraphicsHooks() {

@@ -12,3 +12,6 @@ const RuntimeHooks* GraphicsHooks();
 // The routine that actually waits; tests replace it to watch the sleep.
 using WaitRoutine = void (*)(uint32_t milliseconds);
 void RasterSetWaitRoutine(WaitRoutine routine);  // null: the real sleep
+// Raises the key-pressed flag as a window driver would, so that tests can
+// end a sleep by a key.
+void RasterPostKey();

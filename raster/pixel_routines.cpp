@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "raster/blend.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 

@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 
 constexpr int32_t kLine = 0;
-constexpr int32_t kFilledBox = 2;
 
 struct Clip {
   int64_t left, top, right, bottom;  // inclusive

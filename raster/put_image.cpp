@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "raster/blend.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 
-constexpr uint32_t kColourNotGiven = 0xFF000000u;
+// The put chooses the pixel routines for an opaque colour: never the
+// blending ones.
+constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 
 // The bytes from the first pixel of the first row to the last pixel of
 // the last row, as addresses: [start, end).
@@ -95,7 +97,7 @@ int32_t PutImage(ImageBuffer* target, float x, float y, const ImageBuffer* sourc
   DrawContext* context = GetDrawContext();
   if (!context || !CurrentScreenMode() || !source) return Fail();
   if (!SelectTarget(context, target)) return Fail();
-  SelectPixelRoutines(context, kColourNotGiven);
+  SelectPixelRoutines(context, kOpaqueBlack);
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
   const PixelPoint destination = TransformPoint(context, x, y);
 

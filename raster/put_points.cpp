@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "raster/blend.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ struct Overlap {
   // wraps to a large value (right >= left and bottom >= top). 32 bits are
   // enough: high - low is below 2^32, and v - low, taken modulo 2^32, is
   // below it exactly when low <= v < high. In 64 bits the i686 build took
-  // register pairs and spilled, and the put at listed points cost 6 to
-  // 16 % more there.
+  // register pairs and spilled, which made the put at listed points dearer.
   static bool Within(int32_t v, int32_t low, int32_t high) {
     return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <
            static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
@@ -212,15 +211,6 @@ int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uin
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging) {
   return PutImagePoints<Listed::kOverColour>(target, source, colour, points, count, stillChanging);
-}
-
-int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
-                                 const uint32_t* points, int32_t count, uint32_t* stillChanging) {
-  DrawContext* context = GetDrawContext();
-  Overlap overlap;
-  if (!FindClip(context, target, &overlap)) return Fail();
-  return PutPoints<Listed::kOverColour>(context, overlap, ColourSource{sourceColour}, colour,
-                                        points, count, stillChanging);
 }
 
 int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,

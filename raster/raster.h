@@ -13,19 +13,25 @@
 // - Primitives report no errors; with no screen mode set they do nothing.
 #pragma once
 
-#include <atomic>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "raster/image_header.h"
-#include "runtime/runtime.h"
 
-// ---- public interface --------------------------------------------------------
+// ---- named arguments -------------------------------------------------------------
+
+constexpr int32_t kOffscreenDriver = -1;  // SetScreenMode's flags: the off-screen driver
+constexpr int32_t kFilledBox = 2;         // DrawLine's type: a filled box
+constexpr int32_t kSolidStyle = 0xFFFF;   // DrawLine's style: every pixel drawn
+// CoordFlags: one absolute point; and the bit that says no colour is given.
+constexpr int32_t kAbsolutePoint = 4;
+constexpr int32_t kNoColourGiven = static_cast<int32_t>(0x80000000u);
+
+// ---- the interface ---------------------------------------------------------------
 
 // Sets a screen mode by size. depth is one of 1, 2, 4, 8, 15, 16, 24, 32
 // (15 gives 16, 24 gives 32); pageCount below 1 gives one page; flags -1
-// selects the off-screen driver, the only driver this library carries.
+// (kOffscreenDriver) selects the off-screen driver, the only driver this
+// library carries.
 // Failure sets the calling thread's error number to 1: a size of 0 or below
 // or above 65535, another depth, or a page too large to be addressed as one
 // block leaves the current mode untouched; an allocation failure or a
@@ -75,7 +81,7 @@ constexpr int32_t kPixelSetNone = 0;
 constexpr int32_t kPixelSetElsewhere = -1;
 inline int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour,
                                 int32_t flags, int32_t useBackground, uint32_t* point);
-// (Defined inline in raster/draw_steps.h.)
+// (Defined inline in raster/draw_steps.h, at the end of this header.)
 
 // A put routine writes exactly the w x h destination rectangle:
 //   source, destination: the first source pixel and where it lands;
@@ -130,16 +136,13 @@ int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uin
 // left out, so a point listed twice is blended only the first time.
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging);
-// The same for a source of one colour everywhere, `sourceColour`, which
-// covers the whole clip rectangle: what AlphaPutPointsOver gives with an
-// image holding that colour at every listed point, without reading one.
-int32_t AlphaPutColourPointsOver(ImageBuffer* target, uint32_t sourceColour, uint32_t colour,
-                                 const uint32_t* points, int32_t count, uint32_t* stillChanging);
-// The same where every listed pixel is known to hold `colour`, or the put's
-// result already (a point listed twice): the result is stored without the
-// target being read. Returns 0, as no stored result changes under a further
-// put; -1 with error number 1 where that would not be so, for then a point
-// listed twice would be blended twice, or where PutImage fails.
+// The same for a source of one colour everywhere, `sourceColour`, covering
+// the whole clip rectangle, where every listed pixel is known to hold
+// `colour`, or the put's result already (a point listed twice): the result
+// is stored without the target being read. Returns 0, as no stored result
+// changes under a further put; -1 with error number 1 where that would not
+// be so, for then a point listed twice would be blended twice, or where
+// PutImage fails.
 int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
                                       uint32_t colour, const uint32_t* points, int32_t count);
 // Every point where a put would change the target now, in row order; -1
@@ -152,175 +155,8 @@ int32_t AlphaPutChangingPoints(ImageBuffer* target, const ImageBuffer* source, u
 // fresh context).
 void RasterThreadEnd();
 
-// ---- library internal ----------------------------------------------------------
-// Used inside the library and by its tests; not part of the saver's surface.
+// ---- image geometry ----------------------------------------------------------------
 
-struct ScreenMode;
-
-struct ScreenDriver {
-  const char* name;
-  bool (*init)(ScreenMode* mode);  // true when the driver attached
-  void (*exit)(ScreenMode* mode);
-  void (*lock)(ScreenMode* mode);
-  void (*unlock)(ScreenMode* mode);
-  void (*setPaletteEntry)(ScreenMode* mode, int32_t index, uint32_t colour);
-};
-
-// The off-screen driver "Null": no hooks, so lock and unlock do nothing.
-extern const ScreenDriver kNullDriver;
-
-struct RasterFont {
-  uint32_t glyphWidth;   // 8
-  uint32_t glyphHeight;  // 8
-  const uint8_t* glyphs;
-};
-
-struct ModeInfo {
-  uint16_t width;
-  uint16_t height;
-  uint8_t depth;
-  uint8_t scanlineSize;
-  const uint32_t* defaultPalette;
-  const RasterFont* font;
-  uint8_t textColumns;  // width / 8, wrapping past 2047 pixels
-  uint8_t textRows;
-};
-
-constexpr uint32_t kLockHeld = 0x1;
-constexpr uint32_t kAutoLock = 0x2;
-constexpr uint32_t kAlphaPrimitives = 0x8;
-constexpr uint32_t kSimdAvailable = 0x1000000;  // a faster blend is in use
-constexpr uint32_t kHighColourRequested = 0x20000000;
-
-constexpr int32_t kEventCapacity = 128;
-constexpr int32_t kEventRecordSize = 20;
-constexpr int32_t kTextCellSize = 12;
-
-struct ScreenMode {
-  int32_t id;
-  int32_t modeNumber;
-  uint8_t** pages;
-  int32_t pageCount;
-  int32_t visiblePage;
-  uint8_t* frameBuffer;
-  int32_t width;
-  int32_t height;
-  int32_t depth;
-  int32_t bytesPerPixel;
-  int32_t pitch;
-  uint32_t* palette;         // 256 entries
-  uint32_t* devicePalette;   // 256 entries
-  uint8_t* colourMap;        // 16 bytes
-  // One byte per row, written from every drawing thread, hence atomic.
-  std::atomic<uint8_t>* dirtyLines;
-  const ScreenDriver* driver;
-  uint32_t colourMask;
-  const uint32_t* defaultPalette;
-  int32_t scanlineSize;
-  const RasterFont* font;
-  int32_t textColumns;
-  int32_t textRows;
-  uint8_t* keyState;  // 128 bytes
-  uint8_t** textCells;  // one cell buffer per page
-  uint8_t* events;      // kEventCapacity records of kEventRecordSize bytes
-  int32_t eventRead;
-  int32_t eventWrite;
-  RuntimeMutex* eventGuard;
-  // The mode bits. The lock bits (kLockHeld, kAutoLock) are kept apart, in
-  // a byte that holds nothing else: a primitive sets or clears both with one
-  // store of that byte and never touches the mode bits, which the other
-  // thread may be changing. ModeFlags gives the two together.
-  std::atomic<uint32_t> flags;
-  std::atomic<uint8_t> lockBits;
-};
-
-inline uint32_t ModeFlags(const ScreenMode* mode) {
-  return mode->flags.load(std::memory_order_relaxed) |
-         mode->lockBits.load(std::memory_order_relaxed);
-}
-
-// The current mode, null while none is set. Every primitive asks for it
-// several times, so the question is answered inline.
-extern std::atomic<ScreenMode*> g_currentScreenMode;
-inline ScreenMode* CurrentScreenMode() {
-  return g_currentScreenMode.load(std::memory_order_acquire);
-}
-
-// Bytes of one frame-buffer page of width x height pixels at depth (after
-// normalisation: 15 and 16 give 2 bytes, 24 and 32 give 4), or 0 when a
-// page that large can't be one block on a machine whose largest block is
-// largestBlock bytes (PTRDIFF_MAX here; 2^31 - 1 on a 32-bit machine).
-// Computed in 64 bits, so no size wraps on the way.
-uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t largestBlock);
-
-struct DrawContext;
-using PutPixelRoutine = void (*)(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
-using GetPixelRoutine = uint32_t (*)(DrawContext* context, int32_t x, int32_t y);
-using FillSpanRoutine = void (*)(uint8_t* address, uint32_t colour, int32_t count);
-
-struct AlphaRoutineTable {
-  PutRoutine entries[4];  // by bytes per pixel - 1
-};
-
-constexpr uint32_t kReselectScreen = 0x1;
-constexpr uint32_t kTargetIsImage = 0x2;
-
-// Per-thread drawing state, calloc'ed in thread slot kDrawSlot.
-struct DrawContext {
-  int32_t modeId;
-  int32_t workPage;
-  uint8_t** rows;
-  int32_t rowCapacity;
-  int32_t targetBytesPerPixel;
-  int32_t targetPitch;
-  const ImageBuffer* target;
-  float lastX;
-  float lastY;
-  int32_t viewX;
-  int32_t viewY;
-  int32_t viewWidth;
-  int32_t viewHeight;
-  int32_t savedScreenView[4];
-  float windowX1;
-  float windowY1;
-  float windowX2;
-  float windowY2;
-  uint32_t foreground;
-  uint32_t background;
-  PutPixelRoutine putPixel;
-  GetPixelRoutine getPixel;
-  FillSpanRoutine fillSpan;
-  const AlphaRoutineTable* alphaRoutines;
-  uint32_t contextFlags;
-  // The image target's size as last selected: an image is selected again
-  // when its address or any of these differ, so a freed image whose address
-  // comes back for another image is never drawn through a stale row table.
-  int32_t targetWidth;
-  int32_t targetHeight;
-  // The pixel size the routines above were chosen for (0: none yet).
-  int32_t routinesBytesPerPixel;
-};
-
-// Defined inline in raster/draw_steps.h:
-// - GetDrawContext(): the calling thread's context, brought up to date with
-//   the current mode. Null only when memory for it cannot be obtained.
-// - SelectTarget(context, image): false (context unchanged) when the
-//   image's header is unreadable or the row table cannot grow.
-// - SelectPixelRoutines(context, colour).
-// - BeginDraw(), EndDraw(context, firstRow, rowCount), and MarkRowsDrawn
-//   (the first half of EndDraw alone: marks rows when the target is the
-//   frame buffer).
-// - ConvertColour(bytesPerPixel, colour), ApplyRelative(context, flags,
-//   x1, y1, x2, y2), TransformPoint(context, x, y).
-// - RoundCoordinate(v): one coordinate rounded, halves away from zero.
-//   Values beyond +-kCoordinateLimit (and NaN, taken as far negative) are
-//   clamped there: outside any target, since no target is larger than
-//   kMaxImageSide.
-struct PixelPoint {
-  int32_t x;
-  int32_t y;
-};
-constexpr int32_t kCoordinateLimit = 1 << 30;
 constexpr int32_t kMaxImageSide = 1 << 28;
 
 // The geometry of an image as every reader sees it.
@@ -336,31 +172,11 @@ struct ImageInfo {
 // a pitch smaller than a row, or a side above kMaxImageSide).
 bool ReadImageInfo(const ImageBuffer* image, int32_t targetBytesPerPixel, ImageInfo* info);
 
-void RowCopy(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
-             int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
-             void* customRoutine, intptr_t parameter);
-// The reference blend; the SIMD versions give identical results.
-void AlphaBlend32(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
-                  int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
-                  void* customRoutine, intptr_t parameter);
-void AlphaMaskPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
-                  int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
-                  void* customRoutine, intptr_t parameter);
-
-// The two alpha routine tables: plain, and the one with the fastest blend
-// this processor runs.
-const AlphaRoutineTable* PlainAlphaRoutines();
-const AlphaRoutineTable* FastAlphaRoutines();
-
-// The graphics sleep installed as the runtime's sleep hook while a mode is set.
-void GraphicsSleep(int32_t milliseconds);
-// The key-pressed flag a window driver raises; the sleep reads and clears it.
-void RasterPostKey();
-bool RasterTakeKey();
-
-// Program-end teardown of the mode (the atexit handler calls it with
-// RuntimeOtherThreadsRunning()). While other threads may still draw, only
-// the hooks are cleared and the mode's memory is left alone.
-void RasterProgramEnd(bool otherThreadsRunning);
-
+// ---- the inline fast path --------------------------------------------------------
+// PixelSetOnScreen is inlined into its caller's loop, so the records it reads
+// and the steps it takes are declared here too. Of them only the coordinate
+// rounding (RoundCoordinate, RoundsInto, TruncateToInt32) is meant for
+// callers, who work out the pixel a point lands on as the primitives do; the
+// rest is the library's own (raster/raster_internal.h).
+#include "raster/screen_state.h"
 #include "raster/draw_steps.h"

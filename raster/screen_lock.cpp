@@ -3,7 +3,7 @@
 // ScreenLock sets one bit and must keep the other. With the off-screen
 // driver the lock excludes nothing. The primitive half of the protocol is
 // inline, in raster/draw_steps.h.
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 void ScreenLock() {
   ScreenMode* mode = CurrentScreenMode();

@@ -8,13 +8,12 @@
 #include "raster/allocation.h"
 #include "raster/blend.h"
 #include "raster/graphics_hooks.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 
 namespace {
 
 constexpr int32_t kModeBySize = -1;
 constexpr int32_t kModeText = 0;
-constexpr int32_t kFlagsOffScreen = -1;
 constexpr int32_t kFlagsProgramEnd = static_cast<int32_t>(0x80000000u);
 constexpr int32_t kModeFlagAlphaPrimitives = 0x40;
 constexpr int32_t kModeFlagHighColour = 0x2;
@@ -175,7 +174,7 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
   }
 
   uint32_t modeFlags = 0;
-  if (flags != kFlagsOffScreen) {
+  if (flags != kOffscreenDriver) {
     if (flags & kModeFlagAlphaPrimitives) modeFlags |= kAlphaPrimitives;
     if (flags & kModeFlagHighColour) modeFlags |= kHighColourRequested;
   }
@@ -183,7 +182,7 @@ void ApplyMode(const ModeInfo* info, int32_t modeNumber, int32_t pageCount, int3
   mode->flags.store(modeFlags, std::memory_order_relaxed);
   mode->lockBits.store(0, std::memory_order_relaxed);
 
-  if (flags == kFlagsOffScreen) {
+  if (flags == kOffscreenDriver) {
     mode->driver = &kNullDriver;
   } else {
     // Window drivers belong to the presentation side, which this library

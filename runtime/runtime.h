@@ -104,6 +104,14 @@ RuntimeHooks RuntimeGetHooks();
 
 void RuntimeSleep(int32_t milliseconds);
 
+// The sleep that RuntimeSleep and the raster library's sleep hook share, each
+// with its own key test and wait: -1 waits until a key is pressed; 100 ms or
+// more go in 50 ms steps, ending early at a key, then the rest; a shorter
+// sleep, or 0, is one wait; values below -1 return at once.
+using SleepKeyTest = bool (*)();
+using SleepWait = void (*)(uint32_t milliseconds);
+void SleepWatchingKey(int32_t milliseconds, SleepKeyTest keyPressed, SleepWait wait);
+
 double Rnd(float n);
 void Randomize(double seed, int32_t algorithm);
 double RuntimeTimer();

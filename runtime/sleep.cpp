@@ -51,6 +51,21 @@ RuntimeHooks RuntimeGetHooks() {
   return copy;
 }
 
+void SleepWatchingKey(int32_t milliseconds, SleepKeyTest keyPressed, SleepWait wait) {
+  if (milliseconds == -1) {
+    while (!keyPressed()) wait(kKeyPollMilliseconds);
+    return;
+  }
+  if (milliseconds > 99) {
+    while (milliseconds > static_cast<int32_t>(kKeyPollMilliseconds)) {
+      if (keyPressed()) return;
+      wait(kKeyPollMilliseconds);
+      milliseconds -= kKeyPollMilliseconds;
+    }
+  }
+  if (milliseconds >= 0) wait(static_cast<uint32_t>(milliseconds));
+}
+
 void RuntimeSleep(int32_t milliseconds) {
   os::LockEnter(hooksLock);
   RuntimeHook entry = context.hooks.entries[kSleepHookIndex];
@@ -59,18 +74,5 @@ void RuntimeSleep(int32_t milliseconds) {
     reinterpret_cast<SleepHook>(entry)(milliseconds);
     return;
   }
-  if (milliseconds == -1) {
-    for (;;) {
-      if (PlatformKeyPressed()) return;
-      PlatformSleep(kKeyPollMilliseconds);
-    }
-  }
-  if (milliseconds > 99) {
-    while (milliseconds > static_cast<int32_t>(kKeyPollMilliseconds)) {
-      if (PlatformKeyPressed()) return;
-      PlatformSleep(kKeyPollMilliseconds);
-      milliseconds -= kKeyPollMilliseconds;
-    }
-  }
-  if (milliseconds >= 0) PlatformSleep(static_cast<uint32_t>(milliseconds));
+  SleepWatchingKey(milliseconds, PlatformKeyPressed, PlatformSleep);
 }

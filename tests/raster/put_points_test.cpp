@@ -151,50 +151,6 @@ TEST_F(PutPointsTest, OverAColourBlendsOnlyPixelsHoldingItAndEachOnce) {
             (std::vector<uint32_t>{PackPoint(1, 0), PackPoint(4, 1)}));
 }
 
-// One colour without an image: the pixels and still-moving points that an
-// image of that colour gives, for an opaque and a translucent colour, with
-// points repeated, outside the screen, and over pixels not holding `over`.
-TEST_F(PutPointsTest, OneColourGivesWhatAnImageOfThatColourGives) {
-  constexpr int32_t kWidth = 37, kHeight = 23;
-  constexpr uint32_t kOver = 0xFFFFFFFFu;
-  SetMode(kWidth, kHeight);
-  for (uint32_t sourceColour : {0xFF0000FFu, 0x80FF8000u, 0x00123456u}) {
-    SCOPED_TRACE(sourceColour);
-    ImageBuffer* image = ImageCreate(kWidth, kHeight, 0, 32, 0);
-    ASSERT_NE(image, nullptr);
-    DrawLine(image, 0, 0, kWidth, kHeight, sourceColour, 2, 0xFFFF, 0);
-    RandomScreen();
-    std::vector<uint32_t> points;
-    for (int i = 0; i < 300; ++i) {
-      const int32_t x = static_cast<int32_t>(random_() % (kWidth + 4));
-      const int32_t y = static_cast<int32_t>(random_() % (kHeight + 4));
-      if (x < kWidth && y < kHeight && random_() % 2) SetScreenPixel(x, y, kOver);
-      points.push_back(PackPoint(x, y));
-    }
-    const std::vector<uint32_t> before = Screen();
-    std::vector<uint32_t> imageMoving(points.size()), colourMoving(points.size());
-    const int32_t imageCount =
-        AlphaPutPointsOver(nullptr, image, kOver, points.data(),
-                           static_cast<int32_t>(points.size()), imageMoving.data());
-    const std::vector<uint32_t> byImage = Screen();
-    SetScreen(before);
-    const int32_t colourCount =
-        AlphaPutColourPointsOver(nullptr, sourceColour, kOver, points.data(),
-                                 static_cast<int32_t>(points.size()), colourMoving.data());
-    std::free(image);
-    EXPECT_EQ(Screen(), byImage);
-    ASSERT_EQ(colourCount, imageCount);
-    imageMoving.resize(imageCount);
-    colourMoving.resize(colourCount);
-    EXPECT_EQ(colourMoving, imageMoving);
-    // A transparent colour leaves every pixel; the others must change some.
-    if (sourceColour >> 24) {
-      EXPECT_NE(byImage, before);
-    }
-  }
-  EXPECT_EQ(LockBits(), 0u);
-}
-
 // Listed pixels known to hold `over`: the same screen as the put over it,
 // points repeated and outside the screen included, without a pixel being
 // read (one that holds something else is overwritten all the same); refused
@@ -216,9 +172,10 @@ TEST_F(PutPointsTest, KnownOverStoresWhatThePutOverGives) {
   const int32_t count = static_cast<int32_t>(points.size());
   const std::vector<uint32_t> before = Screen();
   std::vector<uint32_t> moving(points.size());
-  ASSERT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, kOver, points.data(), count,
-                                     moving.data()),
-            0);
+  ImageBuffer* blue = ImageCreate(kWidth, kHeight, 0xFF0000FFu, 32, 0);
+  ASSERT_NE(blue, nullptr);
+  ASSERT_EQ(AlphaPutPointsOver(nullptr, blue, kOver, points.data(), count, moving.data()), 0);
+  std::free(blue);
   const std::vector<uint32_t> over = Screen();
   ASSERT_NE(over, before);
   SetScreen(before);
@@ -301,13 +258,11 @@ TEST_F(PutPointsTest, FailsAsThePutDoes) {
   SetMode(4, 4, 16);  // pixel sizes differ
   EXPECT_EQ(AlphaPutPointsOver(nullptr, source, 0, &point, 1, &point), -1);
   EXPECT_EQ(AlphaPutChangingPoints(nullptr, source, &point, 1), -1);
-  EXPECT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, 0, &point, 1, &point), -1);
   EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, 0, &point, 1), -1);
   EXPECT_EQ(ErrorNumber(), 1);
   SetErrorNumber(0);
   DropScreenMode();
   EXPECT_EQ(AlphaPutPoints(nullptr, source, &point, 1, &point), -1);
-  EXPECT_EQ(AlphaPutColourPointsOver(nullptr, 0xFF0000FFu, 0, &point, 1, &point), -1);
   EXPECT_EQ(AlphaPutColourPointsKnownOver(nullptr, 0xFF0000FFu, 0, &point, 1), -1);
   EXPECT_EQ(ErrorNumber(), 1);
 }

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 #include "runtime/runtime.h"
 
 inline void StartRuntimeOnce() {
