@@ -110,7 +110,7 @@ ImageBuffer* ComposeBackdrop(LogoAreas& logoAreas, ImageBuffer* logo) {
   DrawLine(backdrop, 0.0f, 0.0f, width, height, kBackdropColour, kFilledBox, kSolidStyle, 0);
   // A null logo is refused by the put and leaves the backdrop plain blue.
   const DesktopLayout& layout = saverState.layout;
-  const auto* header = static_cast<const ImageHeader*>(logo);
+  const ImageHeader* header = HeaderOf(logo);
   SaverRect areas[kMaxMonitors];
   int32_t areaCount = 0;
   if (layout.monitorCount == 0) {

@@ -46,7 +46,8 @@ int main(int argumentCount, char** argumentVector) {
   logoSize = kLogoPngSize;
   // Decoded before the run mode is known, so in configure mode too. A stream
   // that does not decode leaves the backdrop plain blue.
-  ImageBuffer* logo = PngDecodeMemory(logoData, static_cast<int32_t>(logoSize), PngTarget::Image);
+  ImageBuffer* logo = static_cast<ImageBuffer*>(
+      PngDecodeMemory(logoData, static_cast<int32_t>(logoSize), PngTarget::Image));
   SelectRunMode();
   RunSnowfall(logo);
   ProgramEnd(0);

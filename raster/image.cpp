@@ -43,7 +43,7 @@ bool ValidPixelSize(uint32_t bytesPerPixel) {
 
 bool ReadImageInfo(const ImageBuffer* image, int32_t targetBytesPerPixel, ImageInfo* info) {
   if (!image) return false;
-  const auto* bytes = static_cast<const uint8_t*>(image);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(image);
   ImageHeader header;
   std::memcpy(&header.type, bytes, sizeof(header.type));
   if (header.type == kImageHeaderType) {
@@ -104,7 +104,8 @@ ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t
   header.pitch = static_cast<uint32_t>(pitch);
   std::memcpy(block, &header, sizeof(header));
 
-  if (!SelectTarget(context, block)) {
+  auto* image = reinterpret_cast<ImageBuffer*>(block);
+  if (!SelectTarget(context, image)) {
     RasterFree(block);
     return nullptr;
   }
@@ -114,5 +115,5 @@ ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t
     context->fillSpan(block + kImageHeaderSize + static_cast<size_t>(y) * pitch, fill,
                       pixelsPerPitch);
   }
-  return block;
+  return image;
 }

@@ -33,4 +33,10 @@ struct ShortImageHeader {
 };
 static_assert(sizeof(ShortImageHeader) == kShortHeaderSize, "short header is 4 bytes");
 
-using ImageBuffer = void;  // an image block: header then pixels
+// An image block: a header, then the pixel rows. Declared and never defined,
+// so the compiler tells an image apart from any other pointer.
+struct ImageBuffer;
+inline const ImageHeader* HeaderOf(const ImageBuffer* image) {
+  return reinterpret_cast<const ImageHeader*>(image);
+}
+inline ImageHeader* HeaderOf(ImageBuffer* image) { return reinterpret_cast<ImageHeader*>(image); }

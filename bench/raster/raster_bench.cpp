@@ -56,8 +56,8 @@ ImageBuffer* MakeBackdrop(int32_t width, int32_t height, Backdrop kind) {
   DrawLine(backdrop, 0, 0, static_cast<float>(width), static_cast<float>(height), 0xFF0000FFu, 2,
            0xFFFF, 0);
   ImageBuffer* logo = ImageCreate(1440, 900, 0, 32, 0);
-  auto* pixels = static_cast<uint8_t*>(logo) + kImageHeaderSize;
-  const uint32_t pitch = static_cast<const ImageHeader*>(logo)->pitch;
+  auto* pixels = reinterpret_cast<uint8_t*>(logo) + kImageHeaderSize;
+  const uint32_t pitch = HeaderOf(logo)->pitch;
   for (uint32_t y = 0; y < 900; ++y) {
     for (uint32_t x = 0; x < 1440; ++x) {
       const uint32_t value = LogoPixel(kind, x, y);
@@ -90,7 +90,7 @@ void SetBytes(benchmark::State& state, const Frame& frame) {
 
 void BM_FrameMemcpy(benchmark::State& state) {
   Frame frame = SetUpFrame(state);
-  const auto* source = static_cast<const uint8_t*>(frame.backdrop) + kImageHeaderSize;
+  const auto* source = reinterpret_cast<const uint8_t*>(frame.backdrop) + kImageHeaderSize;
   void* screen = ScreenPointer();
   const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 4;
   for (auto _ : state) {
@@ -138,7 +138,7 @@ void PutOverMemcpy(benchmark::State& state, BlendKernel kernel) {
     std::free(frame.backdrop);
     return;
   }
-  const auto* source = static_cast<const uint8_t*>(frame.backdrop) + kImageHeaderSize;
+  const auto* source = reinterpret_cast<const uint8_t*>(frame.backdrop) + kImageHeaderSize;
   void* screen = ScreenPointer();
   const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 4;
   double copySeconds = 0, putSeconds = 0;

@@ -55,13 +55,13 @@ class Desktop : public ::testing::Test {
   }
 
   static uint32_t& ImagePixel(ImageBuffer* image, int32_t x, int32_t y) {
-    auto* header = static_cast<ImageHeader*>(image);
-    auto* pixels = static_cast<uint8_t*>(image) + kImageHeaderSize;
+    auto* header = HeaderOf(image);
+    auto* pixels = reinterpret_cast<uint8_t*>(image) + kImageHeaderSize;
     return reinterpret_cast<uint32_t*>(pixels + y * header->pitch)[x];
   }
 
   static const ImageHeader& Header(ImageBuffer* image) {
-    return *static_cast<const ImageHeader*>(image);
+    return *HeaderOf(image);
   }
 
  private:

@@ -172,13 +172,13 @@ class MonitorBackdrop : public ::testing::Test {
   }
 
   static uint32_t& Pixel(ImageBuffer* image, int32_t x, int32_t y) {
-    auto* header = static_cast<ImageHeader*>(image);
-    auto* pixels = static_cast<uint8_t*>(image) + kImageHeaderSize;
+    auto* header = HeaderOf(image);
+    auto* pixels = reinterpret_cast<uint8_t*>(image) + kImageHeaderSize;
     return reinterpret_cast<uint32_t*>(pixels + y * header->pitch)[x];
   }
 
   std::vector<uint32_t> Pixels(ImageBuffer* image) {
-    const auto* header = static_cast<const ImageHeader*>(image);
+    const auto* header = HeaderOf(image);
     std::vector<uint32_t> all;
     for (uint32_t y = 0; y < header->height; ++y)
       for (uint32_t x = 0; x < header->width; ++x)
@@ -232,7 +232,7 @@ TEST_F(MonitorBackdrop, EveryMonitorShowsTheLogoAtItsCornerClippedToItselfAndGap
   const int32_t logoWidth = 36, logoHeight = 34;
   ImageBuffer* logo = MakeLogo(logoWidth, logoHeight);
   auto snowfall = Compose(logo);
-  ASSERT_EQ(static_cast<const ImageHeader*>(snowfall->backdrop)->width, 130u);
+  ASSERT_EQ(HeaderOf(snowfall->backdrop)->width, 130u);
 
   const SaverRect inFrame[] = {{30, 0, 80, 40}, {0, 10, 30, 60}, {90, 0, 130, 30}};
   for (int32_t y = 0; y < 60; ++y) {

@@ -201,7 +201,8 @@ TEST(PreviewPicture, TheHostShowsTheSnapshotThenTheFrameScaledInTrueColours) {
       << "the desktop never showed the test's colour";
   ReleaseDC(nullptr, screen);
 
-  ImageBuffer* logo = PngDecodeMemory(kLogoPng, int32_t(kLogoPngSize), PngTarget::Image);
+  ImageBuffer* logo = static_cast<ImageBuffer*>(
+      PngDecodeMemory(kLogoPng, int32_t(kLogoPngSize), PngTarget::Image));
   ASSERT_NE(logo, nullptr);
   CommandLine line({"/p", std::to_string(reinterpret_cast<intptr_t>(host))});
   SelectRunMode();

@@ -41,8 +41,8 @@ struct FreeImage {
 using Image = std::unique_ptr<ImageBuffer, FreeImage>;
 
 uint32_t& PixelOf(ImageBuffer* image, int32_t x, int32_t y) {
-  auto* header = static_cast<ImageHeader*>(image);
-  auto* pixels = static_cast<uint8_t*>(image) + kImageHeaderSize;
+  auto* header = HeaderOf(image);
+  auto* pixels = reinterpret_cast<uint8_t*>(image) + kImageHeaderSize;
   return reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * header->pitch)[x];
 }
 

@@ -13,7 +13,7 @@ using ImageCreateTest = RasterTest;
 
 std::vector<uint8_t> PixelBytes(const ImageBuffer* image) {
   const ImageHeader* header = HeaderOf(image);
-  const auto* start = static_cast<const uint8_t*>(image) + kImageHeaderSize;
+  const auto* start = BytesOf(image) + kImageHeaderSize;
   return std::vector<uint8_t>(start, start + static_cast<size_t>(header->pitch) * header->height);
 }
 
@@ -134,7 +134,7 @@ TEST_F(ImageCreateTest, TheNewImageBecomesTheDrawingTarget) {
   DrawContext* context = GetDrawContext();
   EXPECT_EQ(context->target, image.get());
   EXPECT_EQ(context->targetPitch, 32);
-  EXPECT_EQ(context->rows[2], static_cast<uint8_t*>(image.get()) + 32 + 2 * 32);
+  EXPECT_EQ(context->rows[2], BytesOf(image.get()) + 32 + 2 * 32);
   EXPECT_TRUE(context->contextFlags & kTargetIsImage);
 }
 
@@ -155,7 +155,7 @@ TEST(ImageInfoTest, ReadsTheFullHeaderAndKeepsAForeignPitch) {
   const ImageHeader header = {kImageHeaderType, 4, 5, 3, 32, 0, {0, 0}};
   std::memcpy(block.data(), &header, sizeof(header));
   ImageInfo info;
-  ASSERT_TRUE(ReadImageInfo(block.data(), 4, &info));
+  ASSERT_TRUE(ReadImageInfo(AsImage(block.data()), 4, &info));
   EXPECT_EQ(info.bytesPerPixel, 4);
   EXPECT_EQ(info.width, 5);
   EXPECT_EQ(info.height, 3);
@@ -168,7 +168,7 @@ TEST(ImageInfoTest, ReadsTheShortHeader) {
   const ShortImageHeader header = {static_cast<uint16_t>((6 << 3) | 4), 2};
   std::memcpy(block.data(), &header, sizeof(header));
   ImageInfo info;
-  ASSERT_TRUE(ReadImageInfo(block.data(), 1, &info));
+  ASSERT_TRUE(ReadImageInfo(AsImage(block.data()), 1, &info));
   EXPECT_EQ(info.bytesPerPixel, 4);
   EXPECT_EQ(info.width, 6);
   EXPECT_EQ(info.height, 2);
@@ -177,7 +177,7 @@ TEST(ImageInfoTest, ReadsTheShortHeader) {
 
   const ShortImageHeader targetSized = {static_cast<uint16_t>(6 << 3), 2};
   std::memcpy(block.data(), &targetSized, sizeof(targetSized));
-  ASSERT_TRUE(ReadImageInfo(block.data(), 2, &info));
+  ASSERT_TRUE(ReadImageInfo(AsImage(block.data()), 2, &info));
   EXPECT_EQ(info.bytesPerPixel, 2);
   EXPECT_EQ(info.pitch, 12);
 }
@@ -188,7 +188,7 @@ TEST(ImageInfoTest, RefusesUnusableHeaders) {
   auto refuses = [&info](ImageHeader header) {
     std::vector<uint8_t> block(64);
     std::memcpy(block.data(), &header, sizeof(header));
-    return !ReadImageInfo(block.data(), 4, &info);
+    return !ReadImageInfo(AsImage(block.data()), 4, &info);
   };
   EXPECT_TRUE(refuses({7, 3, 2, 2, 8, 0, {0, 0}}));             // 3 bytes per pixel
   EXPECT_TRUE(refuses({7, 0, 2, 2, 8, 0, {0, 0}}));
@@ -198,7 +198,7 @@ TEST(ImageInfoTest, RefusesUnusableHeaders) {
   std::vector<uint8_t> block(16);
   const ShortImageHeader shortForm = {static_cast<uint16_t>((2 << 3) | 3), 1};
   std::memcpy(block.data(), &shortForm, sizeof(shortForm));
-  EXPECT_FALSE(ReadImageInfo(block.data(), 4, &info));
+  EXPECT_FALSE(ReadImageInfo(AsImage(block.data()), 4, &info));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ class PutImageTest : public RasterTest {
 
   // Pixel (x, y) of a 32-bit image's pixel area.
   static const uint8_t* At(const ImageBuffer* image, int32_t x, int32_t y) {
-    return static_cast<const uint8_t*>(image) + kImageHeaderSize +
+    return BytesOf(image) + kImageHeaderSize +
            static_cast<size_t>(y) * HeaderOf(image)->pitch + 4 * x;
   }
   static uint8_t* ScreenAt(int32_t x, int32_t y) {
@@ -210,7 +210,7 @@ TEST_F(PutImageTest, AnUnreadableSourceIsAnError) {
   std::vector<uint8_t> block(64);
   const ImageHeader header = {kImageHeaderType, 4, 4, 1, 8, 0, {0, 0}};  // pitch too small
   std::memcpy(block.data(), &header, sizeof(header));
-  EXPECT_EQ(Put(nullptr, 0, 0, block.data()), 1);
+  EXPECT_EQ(Put(nullptr, 0, 0, AsImage(block.data())), 1);
   EXPECT_EQ(ErrorNumber(), 1);
   EXPECT_EQ(g_call.calls, 0);
 }
@@ -220,7 +220,7 @@ TEST_F(PutImageTest, AShortHeaderSourceIsReadFromByteFour) {
   std::vector<uint8_t> block(4 + 3 * 2 * 4);
   const ShortImageHeader header = {static_cast<uint16_t>(3 << 3), 2};  // target's pixel size
   std::memcpy(block.data(), &header, sizeof(header));
-  EXPECT_EQ(Put(nullptr, 1, 1, block.data()), 0);
+  EXPECT_EQ(Put(nullptr, 1, 1, AsImage(block.data())), 0);
   EXPECT_EQ(g_call.source, block.data() + 4);
   EXPECT_EQ(g_call.width, 3);
   EXPECT_EQ(g_call.height, 2);
@@ -270,7 +270,7 @@ TEST_F(PutImageTest, AForeignPitchIsFollowedAndItsGapNeverRead) {
       std::memcpy(&block[32 + y * 32 + x * 4], &value, 4);
     }
   }
-  EXPECT_EQ(PutImage(nullptr, 0, 0, block.data(), kWhole, kWhole, kWhole, kWhole, 4, 6, AlphaPut,
+  EXPECT_EQ(PutImage(nullptr, 0, 0, AsImage(block.data()), kWhole, kWhole, kWhole, kWhole, 4, 6, AlphaPut,
                      -1, nullptr, 0),
             0);
   for (int32_t y = 0; y < 3; ++y) {
@@ -286,7 +286,7 @@ TEST_F(PutImageTest, AForeignPitchIsFollowedAndItsGapNeverRead) {
 TEST_F(PutImageTest, AnEightBitSourceReplacesTheAlphaOfAThirtyTwoBitTarget) {
   SetMode(4, 2);
   ImagePtr mask(ImageCreate(3, 1, 0, 8, 0));
-  uint8_t* maskPixels = static_cast<uint8_t*>(mask.get()) + kImageHeaderSize;
+  uint8_t* maskPixels = BytesOf(mask.get()) + kImageHeaderSize;
   maskPixels[0] = 0x00;
   maskPixels[1] = 0x7F;
   maskPixels[2] = 0xFF;
@@ -307,7 +307,7 @@ TEST_F(PutImageTest, SixteenAndEightBitTargetsCopyRowsInAlphaMode) {
   EXPECT_EQ(PutImage(target.get(), 1, 1, source.get(), kWhole, kWhole, kWhole, kWhole, 4, 6,
                      AlphaPut, -1, nullptr, 0),
             0);
-  const uint8_t* pixels = static_cast<uint8_t*>(target.get()) + kImageHeaderSize;
+  const uint8_t* pixels = BytesOf(target.get()) + kImageHeaderSize;
   const uint32_t pitch = HeaderOf(target.get())->pitch;
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 4; ++x) {
@@ -321,7 +321,7 @@ TEST_F(PutImageTest, SixteenAndEightBitTargetsCopyRowsInAlphaMode) {
   EXPECT_EQ(PutImage(target8.get(), 1, 0, source8.get(), kWhole, kWhole, kWhole, kWhole, 4, 6,
                      AlphaPut, -1, nullptr, 0),
             0);
-  const uint8_t* bytes = static_cast<uint8_t*>(target8.get()) + kImageHeaderSize;
+  const uint8_t* bytes = BytesOf(target8.get()) + kImageHeaderSize;
   EXPECT_EQ(bytes[0], 0x01);
   EXPECT_EQ(bytes[1], 0x5A);
   EXPECT_EQ(bytes[2], 0x5A);
@@ -348,9 +348,9 @@ TEST_F(PutImageTest, APutOfAnImageOntoItselfGivesTheReferenceResultWithEveryBlen
   const size_t blockSize = kImageHeaderSize + size_t(HeaderOf(original.get())->pitch) * kHeight;
   auto putOntoItself = [&](BlendKernel kernel, float dx, float dy) {
     EXPECT_TRUE(ForceBlendKernel(kernel));
-    std::vector<uint8_t> block(static_cast<uint8_t*>(original.get()),
-                               static_cast<uint8_t*>(original.get()) + blockSize);
-    EXPECT_EQ(PutImage(block.data(), dx, dy, block.data(), 0, 0, 30, 2, 4, 6, AlphaPut, -1,
+    std::vector<uint8_t> block(BytesOf(original.get()),
+                               BytesOf(original.get()) + blockSize);
+    EXPECT_EQ(PutImage(AsImage(block.data()), dx, dy, AsImage(block.data()), 0, 0, 30, 2, 4, 6, AlphaPut, -1,
                        nullptr, 0),
               0);
     return block;

@@ -15,7 +15,7 @@ class PutPointsTest : public RasterTest {
     ImageBuffer* image = ImageCreate(width, height, 0, 32, 0);
     EXPECT_NE(image, nullptr);
     images_.push_back(image);
-    auto* pixels = static_cast<uint8_t*>(image) + kImageHeaderSize;
+    auto* pixels = BytesOf(image) + kImageHeaderSize;
     for (int32_t y = 0; y < height; ++y) {
       for (int32_t x = 0; x < width; ++x) {
         const uint32_t value = (alphas[random_() % alphas.size()] << 24) | (random_() & 0xFFFFFF);

@@ -67,15 +67,18 @@ class RasterTest : public ::testing::Test {
   }
 };
 
-inline const ImageHeader* HeaderOf(const ImageBuffer* image) {
-  return static_cast<const ImageHeader*>(image);
+// Hand-made image blocks, and the bytes of an image.
+inline ImageBuffer* AsImage(uint8_t* block) { return reinterpret_cast<ImageBuffer*>(block); }
+inline uint8_t* BytesOf(ImageBuffer* image) { return reinterpret_cast<uint8_t*>(image); }
+inline const uint8_t* BytesOf(const ImageBuffer* image) {
+  return reinterpret_cast<const uint8_t*>(image);
 }
 
 inline uint32_t ImagePixel32(const ImageBuffer* image, int32_t x, int32_t y) {
   const ImageHeader* header = HeaderOf(image);
   uint32_t value;
   std::memcpy(&value,
-              static_cast<const uint8_t*>(image) + kImageHeaderSize +
+              BytesOf(image) + kImageHeaderSize +
                   static_cast<size_t>(y) * header->pitch + 4 * x,
               4);
   return value;
@@ -83,7 +86,7 @@ inline uint32_t ImagePixel32(const ImageBuffer* image, int32_t x, int32_t y) {
 
 inline void SetImagePixel32(ImageBuffer* image, int32_t x, int32_t y, uint32_t value) {
   const ImageHeader* header = HeaderOf(image);
-  std::memcpy(static_cast<uint8_t*>(image) + kImageHeaderSize +
+  std::memcpy(BytesOf(image) + kImageHeaderSize +
                   static_cast<size_t>(y) * header->pitch + 4 * x,
               &value, 4);
 }

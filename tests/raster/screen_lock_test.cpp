@@ -214,15 +214,15 @@ TEST_F(ScreenPointerTest, AShortHeaderTargetIsDrawnAtItsOwnPixelSizeOrTheScreens
   std::vector<uint8_t> bytes(4 + 6, 0);
   const ShortImageHeader narrow = {static_cast<uint16_t>((3 << 3) | 1), 2};
   std::memcpy(bytes.data(), &narrow, sizeof(narrow));
-  PixelSet(bytes.data(), 2, 1, 0x123456ABu, 4, 0);
-  DrawLine(bytes.data(), 0, 0, 9, 0, 0x11u, 2, 0xFFFF, 0);
+  PixelSet(AsImage(bytes.data()), 2, 1, 0x123456ABu, 4, 0);
+  DrawLine(AsImage(bytes.data()), 0, 0, 9, 0, 0x11u, 2, 0xFFFF, 0);
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()),
             (std::vector<uint8_t>{0x11, 0x11, 0x11, 0, 0, 0xAB}));
   // No size given: the screen's four bytes.
   std::vector<uint8_t> wide(4 + 2 * 2 * 4, 0);
   const ShortImageHeader screenSized = {static_cast<uint16_t>(2 << 3), 2};
   std::memcpy(wide.data(), &screenSized, sizeof(screenSized));
-  PixelSet(wide.data(), 1, 1, 0xFFABCDEFu, 4, 0);
+  PixelSet(AsImage(wide.data()), 1, 1, 0xFFABCDEFu, 4, 0);
   uint32_t pixel;
   std::memcpy(&pixel, wide.data() + 4 + 12, 4);
   EXPECT_EQ(pixel, 0xFFABCDEFu);
@@ -233,8 +233,8 @@ TEST_F(ScreenPointerTest, AnUnreadableTargetDrawsNothingAndKeepsTheSelection) {
   alignas(4) uint8_t broken[64] = {};
   ImageHeader header = {kImageHeaderType, 3, 2, 2, 8, 0, {0, 0}};  // 3 bytes per pixel
   std::memcpy(broken, &header, sizeof(header));
-  PixelSet(broken, 0, 0, 0xFFFFFFFFu, 4, 0);
-  DrawLine(broken, 0, 0, 1, 1, 0xFFFFFFFFu, 2, 0xFFFF, 0);
+  PixelSet(AsImage(broken), 0, 0, 0xFFFFFFFFu, 4, 0);
+  DrawLine(AsImage(broken), 0, 0, 1, 1, 0xFFFFFFFFu, 2, 0xFFFF, 0);
   for (size_t i = sizeof(header); i < sizeof(broken); ++i) ASSERT_EQ(broken[i], 0) << i;
   EXPECT_EQ(GetDrawContext()->target, nullptr);
   PixelSet(nullptr, 2, 2, 0xFF010203u, 4, 0);
