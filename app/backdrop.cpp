@@ -13,9 +13,8 @@ void PutWholeImage(ImageBuffer* target, const ImageBuffer* source) {
            nullptr, 0);
 }
 
-// The logo at the monitor's top-left corner, clipped to the monitor: every
-// monitor looks like the desktop of a saver on that monitor alone, and no
-// logo spills onto a neighbour. The source rectangle is clamped to the logo.
+// The logo at the monitor's top-left corner, clipped to the monitor, so that
+// no logo spills onto a neighbour.
 void PutLogoOnMonitor(ImageBuffer* backdrop, ImageBuffer* logo, const SaverRect& monitor) {
   PutImage(backdrop, static_cast<float>(monitor.left), static_cast<float>(monitor.top), logo, 0, 0,
            monitor.right - monitor.left - 1, monitor.bottom - monitor.top - 1, kAbsolutePoint,
@@ -30,21 +29,17 @@ SaverRect LogoArea(const ImageHeader* logo, int32_t left, int32_t top) {
           static_cast<int32_t>(std::min<int64_t>(bottom, saverState.height))};
 }
 
-// Widens a row's span to take in [left, right) as well; an empty one
-// becomes that. Both lie on the desktop, from 0.
+// Widens a row's span to take in [left, right) as well.
 void WidenSpan(RowSpan& span, int32_t left, int32_t right) {
   const auto from = static_cast<uint32_t>(left), to = static_cast<uint32_t>(right);
   span = span.right > span.left ? RowSpan{std::min(span.left, from), std::max(span.right, to)}
                                  : RowSpan{from, to};
 }
 
-// The smallest rectangle inside `area` that holds every backdrop pixel
-// other than kBackdropColour there; empty (right <= left) if none is. Most
-// of a logo is fully transparent, which leaves the blue exactly as it was:
-// the real one's visible part covers under half of it, and snow outside that
-// part is put back without reading the backdrop or the frame. `rows`
-// (null: not wanted) are the desktop's rows' spans; each row of the area
-// with visible pixels widens its own to take them in.
+// The smallest rectangle inside `area` that holds every backdrop pixel other
+// than kBackdropColour; empty (right <= left) if none does. Most of a logo is
+// transparent, and snow outside its visible part is put back without reading
+// anything. Each row's span in `rows` (null: not wanted) widens to its pixels.
 SaverRect VisiblePart(const ImageBuffer* backdrop, SaverRect area, RowSpan* rows) {
   ImageInfo image;
   if (!ReadImageInfo(backdrop, 4, &image) || image.bytesPerPixel != 4) {
@@ -101,12 +96,9 @@ ImageBuffer* ComposeBackdrop(LogoAreas& logoAreas, ImageBuffer* logo) {
                             : ImageCreate(static_cast<int32_t>(saverState.width),
                                           static_cast<int32_t>(saverState.height), 0, 0,
                                           kNoColourGiven);
-  // Without memory for it the saver shows the blue field alone: the frame
-  // is filled with it, and snow is put back as plain snow everywhere.
+  // Without memory for it the saver shows the blue field alone.
   if (!backdrop) return nullptr;
-  // The box's corners are inclusive: it reaches one pixel past the image and
-  // is clamped to the whole of it. Parts of the desktop that no monitor
-  // shows stay plain blue.
+  // Corners inclusive: the box reaches one pixel past the image, clamped.
   DrawLine(backdrop, 0.0f, 0.0f, width, height, kBackdropColour, kFilledBox, kSolidStyle, 0);
   // A null logo is refused by the put and leaves the backdrop plain blue.
   const DesktopLayout& layout = saverState.layout;
@@ -123,10 +115,8 @@ ImageBuffer* ComposeBackdrop(LogoAreas& logoAreas, ImageBuffer* logo) {
     PutLogoOnMonitor(backdrop, logo, monitor);
     if (logo) areas[areaCount++] = LogoArea(header, monitor.left, monitor.top);
   }
-  // Each logo is clipped to its monitor, so no logo reaches into another's
-  // area and each area's visible part is its own logo's.
-  // The rows' spans take 8 bytes a desktop row, once, and one more for
-  // rows past it; without them the areas are used whole.
+  // The rows' spans take 8 bytes a desktop row, plus one for rows past it;
+  // without memory for them the areas are used whole.
   const uint32_t rowCount = saverState.height;
   logoAreas.rows.reset(
       static_cast<RowSpan*>(std::calloc(rowCount + size_t{1}, sizeof(RowSpan))));

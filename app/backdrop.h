@@ -20,25 +20,20 @@ struct RowSpan {
   uint32_t left = 0, right = 0;
 };
 
-// Where the backdrop may hold a logo, in frame pixels (right and bottom
-// exclusive): the smallest rectangle around each logo's visible part.
-// Elsewhere it is kBackdropColour, so a pixel there is put back without
-// reading it.
+// The smallest rectangle around each logo's visible part, in frame pixels
+// (right and bottom exclusive). Elsewhere the backdrop is kBackdropColour, so
+// a pixel there is put back without reading it.
 struct LogoAreas {
   SaverRect areas[kMaxMonitors];
   int32_t count = 0;
-  // The same, row by row: desktop row y's visible span is rows[y] (where
-  // logos on monitors side by side share rows, the span from the first
-  // one's to the last one's). Outside it the row's backdrop is
-  // kBackdropColour as well; the real logo's letters leave more than half
-  // of its area so. rows[rowCount] is empty, for rows past the desktop.
-  // Null: the areas are used whole.
+  // The same, row by row: rows[y] spans every visible logo pixel of desktop
+  // row y; rows[rowCount] is empty, for rows past the desktop. Null: the
+  // areas are used whole.
   std::unique_ptr<RowSpan[], FreeBlock> rows;
   uint32_t rowCount = 0;
 
-  // x and y lie on the desktop, so they fit an int32_t. By the rows' spans,
-  // without branches on where the pixel lies: particles fall anywhere, and
-  // such a branch was mispredicted for every few.
+  // No branch on where the pixel lies: particles fall anywhere, and such a
+  // branch was mispredicted for every few.
   bool Hold(uint32_t x, uint32_t y) const {
     if (const RowSpan* spans = rows.get()) {
       const RowSpan& span = spans[std::min(y, rowCount)];

@@ -1,11 +1,7 @@
-// Where the saver draws on a desktop of one or more monitors. The frame
-// covers the virtual desktop, the bounding rectangle of all monitors (it
-// starts at negative coordinates when a monitor lies left of or above the
-// primary one), and every monitor shows the logo at its own top-left corner,
-// clipped to that monitor, as a desktop of that one monitor would.
-//
-// Portable: the platform half asks the system for the monitors' rectangles
-// and hands them here.
+// Where the saver draws on a desktop of one or more monitors: the frame covers
+// the bounding rectangle of all monitors, and each monitor shows the logo at
+// its own top-left corner, clipped to it. Portable: the platform half lists
+// the monitors' rectangles.
 #pragma once
 
 #include <cstdint>
@@ -47,13 +43,11 @@ DesktopLayout LayOutDesktop(const SaverRect* monitors, int32_t count, int32_t pr
 // All zero, like LayOutDesktop, for a size that is not usable.
 DesktopLayout SingleMonitorLayout(int32_t width, int32_t height);
 
-// How the saver covers the desktop with the memory it can have. Full-screen
-// it needs, at once: the frame, the backdrop (blue with the logos) and the
-// snapshot bitmap, each of the frame's size, and the window's surface, of the
-// screen's. Without room for the backdrop it shows the blue field alone,
-// still over every monitor and without trails. Without room even for that,
-// the frame is the primary monitor's, and then half that each way, again
-// and again, and is stretched over every monitor.
+// How the saver covers the desktop with the memory it can have: the frame,
+// backdrop and snapshot bitmap (the frame's size) and the window's surface
+// (the screen's) at once. Without room for the backdrop: the blue field alone,
+// over every monitor. Without room for that: the primary monitor's frame,
+// halved each way until it fits, stretched over every monitor.
 struct Coverage {
   DesktopLayout layout;
   bool plainField;  // no backdrop image: the blue field, no logo

@@ -1,11 +1,8 @@
-// Which kind of frame the snowfall draws next. Which kind costs less
-// depends on the machine: the whole put streams the frame through the
-// caches, the put at listed pixels pays a cache miss for each. Both leave the
-// same pixels, so the frame loop times both kinds now and then and keeps the
-// cheaper one until the next trial. A whole put of a large desktop costs
-// several listed frames, so trials are short and rare: about every 10 s. The
-// first waits until the pixels under the logo's soft edges have settled,
-// which makes early listed frames dear.
+// Which kind of frame the snowfall draws next. Both kinds leave the same
+// pixels, but which costs less depends on the machine (a whole put streams
+// through the caches, a listed one misses once per pixel), so both are timed
+// in short trials about every 10 s. The first trial waits until the logo's
+// soft edges have settled, which makes early listed frames dear.
 #pragma once
 
 #include <cstdint>

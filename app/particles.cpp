@@ -28,11 +28,9 @@ struct FrameRows {
   double widthLimit, heightLimit;  // the same, for the comparisons
 };
 
-// Particles stepped a batch at a time, their pixels asked for first. A
-// particle's step and pixel set take more instructions than the processor
-// looks ahead over, so a prefetch inside the same loop waited for each
-// pixel's page translation in turn; a batch's prefetches in a short loop of
-// their own wait for them together. The batch's size was measured.
+// Particles are stepped a batch at a time, their pixels fetched first in a
+// short loop of their own, so the batch's cache and page-translation misses
+// overlap; inside the step loop each prefetch waited in turn.
 constexpr int32_t kFetchBatch = 32;  // particles
 
 // The address of that pixel, or null when it falls outside. Only a guess
@@ -40,7 +38,6 @@ constexpr int32_t kFetchBatch = 32;  // particles
 const uint8_t* NextPixelAddress(const FrameRows& frame, const Particle& particle) {
   const double x = particle.x + particle.dx + 0.5;
   const double y = particle.y + particle.dy + 0.5;
-  // Also false for NaN.
   if (!(x >= 0.0 && y >= 0.0 && x < frame.widthLimit && y < frame.heightLimit)) return nullptr;
   const int32_t column = static_cast<int32_t>(x), row = static_cast<int32_t>(y);
   // Both lie in [0, 65536): the desktop's sides are at most kMaxDesktopSide.
@@ -92,15 +89,10 @@ void StepParticles(Particle* storage, const ArrayDescriptor<1>& particles,
   const int32_t first = LowerBound(particles, 0);
   const int32_t last = UpperBound(particles, 0);
   if (last < first) return;
-  // Each particle's pixel is a cache miss, and often a page-translation
-  // miss, in a FrameBuffer larger than the caches; asked for a batch at a
-  // time, the misses overlap.
   const uint32_t width = saverState.width, height = saverState.height;
   const FrameRows frame{static_cast<uint8_t*>(ScreenPointer()), width, height,
                         static_cast<double>(width), static_cast<double>(height)};
-  // Walked by pointers: the i686 build has too few registers for the
-  // indices, counts and bases, and kept the loop's own counters on the
-  // stack.
+  // Walked by pointers: with indices, the i686 build kept counters on the stack.
   Particle* const end = storage + last + 1;
   for (Particle* batch = storage + first; batch < end; batch += kFetchBatch) {
     Particle* const batchEnd = end - batch > kFetchBatch ? batch + kFetchBatch : end;

@@ -1,9 +1,8 @@
-// The frame pixels a snowfall follows from frame to frame, in one block of
-// memory taken once: first the pixels still moving toward the backdrop, then
-// the ones the last frame's particles set inside a logo area; the ones they
-// set elsewhere fill the block from its end, backwards. The two snow lists
-// grow toward each other, so a frame's particles can be listed without a
-// count per particle as long as the gap between them holds every particle.
+// The frame pixels a snowfall follows, in one block taken once: the pixels
+// still moving toward the backdrop, then the last frame's snow inside a logo
+// area; its snow elsewhere fills the block from the end. The snow lists grow
+// toward each other, so no count per particle is needed while the gap holds
+// every particle.
 #pragma once
 
 #include <cstdint>

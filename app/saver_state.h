@@ -1,11 +1,7 @@
 // SaverState: the saver's one global record, shared by the start-up, the
-// animation on the main thread and the window thread.
-//
-// The record keeps the published layouts of the Win32 types it holds, but is
-// declared here with layout-identical portable records so that the portable
-// half of the saver (run modes, snowfall) can reach its fields without the
-// platform headers. saver_window.cpp checks every mirror against the real
-// Win32 type at compile time and hands the fields to Win32 as those types.
+// animation on the main thread and the window thread. Its Win32 types are
+// mirrored by portable records of the same layout (checked in win32_types.h),
+// so the portable half reaches them without the platform headers.
 #pragma once
 
 #include <cstdint>

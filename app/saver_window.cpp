@@ -13,10 +13,10 @@
 
 namespace {
 
-constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_PARENTDC | CS_SAVEBITS;  // 0x0883
-constexpr DWORD kPreviewStyle = WS_CHILD;                                          // 0x40000000
-constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE | WS_MAXIMIZE;             // 0x91000000
-constexpr DWORD kFullScreenExStyle = WS_EX_TOPMOST;                                // 8
+constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_PARENTDC | CS_SAVEBITS;
+constexpr DWORD kPreviewStyle = WS_CHILD;
+constexpr DWORD kFullScreenStyle = WS_POPUP | WS_VISIBLE | WS_MAXIMIZE;
+constexpr DWORD kFullScreenExStyle = WS_EX_TOPMOST;
 // Maximized, a popup is fitted to one monitor; across several monitors it is
 // placed and sized by its rectangle alone.
 constexpr DWORD kAllMonitorsStyle = WS_POPUP | WS_VISIBLE;
@@ -67,10 +67,8 @@ void ChooseWindowForm() {
   }
 }
 
-// A window the saver's window can be shown with: a window (the values the
-// platform reserves for special parents are none) whose top-level window
-// stands on the desktop. The desktop itself and the message-only windows,
-// which are never shown, do not count.
+// A real window whose top-level window stands on the desktop; the reserved
+// parent values, the desktop itself and message-only windows are never shown.
 bool ShownOnTheDesktop(HWND window) {
   if (!IsWindow(window)) return false;
   HWND topLevel = GetAncestor(window, GA_ROOT);
@@ -83,11 +81,9 @@ bool HostMissing() {
   return saverState.preview == 1 && !ShownOnTheDesktop(AsWindow(saverState.parentWindow));
 }
 
-// The full-screen window is owned by the window the command line names only
-// when that window is shown on the desktop. Any other value would make a
-// window that nobody sees and no input reaches (under a message-only parent,
-// for one), so the window is then made without an owner: full-screen and
-// ended by input as always.
+// Full-screen, the named window owns the saver's only when it is shown on the
+// desktop: under any other (a message-only window, say) no one would see the
+// saver and no input would reach it.
 HWND ParentForCreation() {
   HWND named = AsWindow(saverState.parentWindow);
   if (saverState.preview == 1 || ShownOnTheDesktop(named)) return named;
@@ -95,10 +91,8 @@ HWND ParentForCreation() {
 }
 
 bool CreateSaverWindow() {
-  // A preview child sits at its host's origin with the size of the host's
-  // right and bottom: a child larger than its host is clipped by it. The
-  // full-screen popup covers its rectangle exactly, which starts left of or
-  // above the origin when a monitor lies there.
+  // A preview child fills its host from the origin; the full-screen popup
+  // covers its rectangle exactly, left of or above the origin included.
   const SaverRect& r = saverState.windowRect;
   const bool preview = saverState.preview == 1;
   HWND window = CreateWindowExA(saverState.windowExStyle, saverState.className.data, kWindowTitle,
@@ -178,10 +172,8 @@ LRESULT OnPaint(HWND window) {
   SaverState& s = saverState;
   HDC dc = BeginPaint(window, AsWin32(&s.paint));
   s.paintDc = dc;
-  // Shrunk into a preview, each pixel shows one frame pixel in its own
-  // colour. The device context's default mode ANDs together all the pixels
-  // that fall on one: the picture comes out darkened and banded, and no
-  // snowflake survives. Full-screen copies 1:1, where the mode does nothing.
+  // Shrunk into a preview, the default mode ANDs the pixels that fall on
+  // one, which darkens the picture and loses every snowflake.
   SetStretchBltMode(dc, COLORONCOLOR);
   ScreenLock();
   StretchDIBits(dc, 0, 0, s.windowRect.right - s.windowRect.left,
@@ -196,11 +188,9 @@ LRESULT OnPaint(HWND window) {
 // The window thread's clock, in seconds: before it, a tick paints nothing.
 double nextPaintAt = 0.0;
 
-// A paint of a video wall's or an 8K screen's frame can take longer than the
-// timer's period. Back to back, such paints would leave the window thread no
-// time for input and the display none to catch up (under Wine on Xvfb a key
-// then took seconds to arrive): after each paint, the ticks of as long again
-// paint nothing. Paints shorter than the period are never held back.
+// A video wall's or an 8K frame can take longer to paint than the timer's
+// period; back to back, such paints leave no time for input, so the ticks of
+// as long again after each paint paint nothing. Shorter paints never wait.
 LRESULT OnTimer(HWND window) {
   const double start = RuntimeTimer();
   if (start < nextPaintAt) return 0;

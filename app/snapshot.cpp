@@ -1,7 +1,6 @@
-// The desktop snapshot: the FrameBuffer is set up at the size of the area
-// the saver covers (every monitor full-screen, the primary one for a
-// preview) and filled with the current screen image there, so that every
-// paint before the first animation frame shows the desktop.
+// The desktop snapshot: the FrameBuffer, sized to the area the saver covers,
+// filled with the screen's image, so paints before the first frame show the
+// desktop.
 #include <cstdint>
 #include <cstdlib>
 
@@ -51,9 +50,8 @@ DesktopLayout CoveredArea() {
   return SingleMonitorLayout(monitors.previewWidth, monitors.previewHeight);
 }
 
-// Asked of the heap itself, so that on a 32-bit machine the answer counts
-// the address space left in pieces large enough. The blocks are given back
-// at once.
+// Asked of the heap itself, so that a 32-bit process counts the address space
+// left in large enough pieces.
 bool CanHold(const uint64_t* sizes, int32_t count) {
   constexpr int32_t kMostBlocks = 4;
   void* blocks[kMostBlocks] = {};
@@ -82,9 +80,7 @@ void SnapshotDesktop() {
                 kOffscreenDriver, 0);
   DescribeFrameBuffer(s.dib, s.width, s.height);
 
-  // The screen's context works in screen coordinates, so the copy starts at
-  // the area's top-left corner, left of or above the origin when a monitor
-  // lies there.
+  // In screen coordinates: the area may start left of or above the origin.
   HDC screenDc = GetDC(nullptr);
   HDC memoryDc = CreateCompatibleDC(screenDc);
   HBITMAP snapshotBitmap = CreateCompatibleBitmap(screenDc, static_cast<int>(s.width),

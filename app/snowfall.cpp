@@ -16,17 +16,14 @@ void DescribeParticles(Snowfall& snowfall) {
   d.dimension[0] = ArrayDimension{kParticleCount, 0, kParticleCount - 1};
 }
 
-// The backdrop put of a frame at the listed pixels. Every frame pixel
-// outside the lists is known to be where one more put leaves it. A pixel a
-// particle set holds the particle colour unless the moving pixels' put has
-// already blended it: the put over that colour blends each such pixel
-// exactly once, however many particles set it. False where the backdrop
-// could not be put: then nothing is known about the frame.
+// The backdrop put at the listed pixels; every other pixel is already where
+// one more put leaves it. The snow is put only over the particle colour, so
+// a pixel set by several particles is blended once. False where the put
+// failed: then nothing is known about the frame.
 bool PutBackdropAtListedPixels(Snowfall& snowfall) {
   PointList& points = snowfall.points;
   uint32_t* const moving = points.Moving();
-  // The plain field has no logo: every pixel is plain blue after one put,
-  // and all snow is plain snow.
+  // The plain field has no logo: all snow is plain snow.
   const bool composed = snowfall.backdrop != nullptr;
   const int32_t stillMoving =
       composed ? AlphaPutPoints(nullptr, snowfall.backdrop, moving, points.MovingCount(), moving)
@@ -37,12 +34,9 @@ bool PutBackdropAtListedPixels(Snowfall& snowfall) {
                         : AlphaPutPointsOver(nullptr, snowfall.backdrop, kParticleColour,
                                              points.LogoSnow(), points.LogoSnowCount(),
                                              moving + stillMoving);
-  // Outside the logo areas the backdrop is one colour, and nothing but the
-  // particles writes there after the first put, so a listed pixel still
-  // holds the particle colour, or already the put's result where it was
-  // listed twice: the put needs to read none of them, and a miss on one
-  // holds up none of the others. Each list is compacted into the space
-  // before its own start; the plain snow's adds no still-changing points.
+  // Outside the logo areas the backdrop is one colour and only particles
+  // write there, so a listed pixel holds the particle colour or already the
+  // result: the put reads none of them, and no cache miss holds up another.
   const int32_t plainStillMoving =
       snowStillMoving < 0
           ? -1
@@ -69,9 +63,8 @@ bool PutWholeBackdropListing(Snowfall& snowfall) {
   return true;
 }
 
-// The backdrop put of a frame: at the listed pixels where they are known,
-// else whole. Afterwards wholePutDue says whether the particles' pixels
-// need not be listed, for the next frame puts the whole backdrop anyway.
+// At the listed pixels where they are known, else whole. wholePutDue then
+// says that the next frame puts the whole backdrop, so nothing need be listed.
 void PutBackdrop(Snowfall& snowfall) {
   if (!snowfall.wholePutDue) {
     // The next frame's particles must fit behind the moving pixels.
@@ -95,8 +88,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
     PlaceParticle(snowfall.storage[i], draws, width, height);
   }
   snowfall.backdrop = ComposeBackdrop(snowfall.logoAreas, logo);
-  // Room for at least one frame's particles besides the moving pixels, or
-  // none at all: then every frame puts the whole backdrop.
+  // Without room for a frame's particles, every frame puts the whole backdrop.
   snowfall.points.Reserve(trackedPixels > kParticleCount ? trackedPixels : 0);
   snowfall.wholePutDue = true;
 }

@@ -62,4 +62,3 @@ inline WNDCLASSA* AsWin32(SaverWindowClass* windowClass) {
 inline BITMAPINFO* AsBitmapInfo(DibHeader* dib) { return reinterpret_cast<BITMAPINFO*>(dib); }
 
 inline HWND AsWindow(void* handle) { return static_cast<HWND>(handle); }
-inline HDC AsDc(void* handle) { return static_cast<HDC>(handle); }
