@@ -1,13 +1,11 @@
-// The PNG decoder: turns a complete PNG datastream (in memory or in a file)
-// into one of three image forms. Synchronous, no global state, every
-// failure is a null result. The returned block is one heap block that the
-// caller releases with free().
+// The PNG decoder: a complete datastream, in memory or in a file, to one of three image
+// forms. Synchronous, no global state; every failure is a null result, and the image is
+// one heap block the caller releases with free().
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// The output form a caller asks for.
 struct PngTarget {
   enum : int32_t {
     ShortHeaderImage = 1,  // 4-byte short header, then rows of Pixel32 without gaps
@@ -53,13 +51,11 @@ struct PngContext {
   uint32_t chunkCapacity;  // slots allocated in `chunks`
 };
 
-// Limits beyond the PNG format's own: an image is refused when its raw data
-// would not fit in 32 bits, when its output's pixel area would exceed the
-// raster library's image limit (kMaxImagePixelBytes), when its header promises
-// more raw data than the IDAT bytes can inflate to (deflate gives at most
-// 1032 bytes per input byte; checked before anything is allocated), and,
-// for ShortHeaderImage, when the width is 8192 or more or the height 65536
-// or more (the short header has 13 and 16 bits for them).
+// Limits beyond the format's own: an image is refused when its raw data would not fit in
+// 32 bits, when its output's pixels would exceed the raster library's kMaxImagePixelBytes,
+// when its header promises more raw data than the IDAT bytes can inflate to (at most 1032
+// bytes each; checked before anything is allocated), and, for ShortHeaderImage, when the
+// width reaches 8192 or the height 65536 (the short header has 13 and 16 bits for them).
 
 // ---- entries ---------------------------------------------------------------
 
@@ -76,8 +72,7 @@ void* ReadWholeFile(const char* path, int32_t* size);
 // Index of the first chunk at or after start whose type equals type, a
 // string of 4 characters, or -1 (always for a string of another length).
 int32_t PngFindChunk(const PngContext* context, const char* type, int32_t start);
-// Signature, chunk walk, header, image data (with inflation), bytes per
-// pixel, palette, transparency. Sets `ready` and returns true on success.
+// Parses the whole stream and inflates its image data; true, with `ready` set, on success.
 bool PngParse(PngContext* context);
 // Frees the chunk array and `data`; the context can then be discarded.
 void PngRelease(PngContext* context);
@@ -101,9 +96,8 @@ bool PngInflate(PngContext* context);
 void* PngBuildImage(PngContext* context, int32_t target);
 
 // ---- the byte- and pixel-at-a-time routines -------------------------------
-// They define the results; the image build reconstructs and converts whole
-// rows with specialised loops that must give identical blocks, which
-// PngBuildImageBytewise (built from these routines alone) lets tests check.
+// They define the results: the build's whole-row loops must give identical blocks, which
+// tests check against PngBuildImageBytewise, built from these routines alone.
 
 // Reconstructs *byte in place. k: index among the row's data bytes; the
 // previous row of the pass lies rowBytes before. False for a filter type
@@ -127,6 +121,5 @@ void PngStorePixelRgbaBottomUp(void* output, uint32_t x, uint32_t y, uint32_t pi
 void PngConvertPixel(const PngContext* context, void* output, const uint8_t* pixelBytes,
                      PngStorePixelRoutine store, uint32_t* x, uint32_t y, uint32_t columnStep);
 
-// The image build done a byte and a pixel at a time on a working copy of
-// the raw data; gives the same blocks as PngBuildImage.
+// PngBuildImage done a byte and a pixel at a time, on a working copy of the raw data.
 void* PngBuildImageBytewise(PngContext* context, int32_t target);

@@ -1,13 +1,8 @@
-// The image build: reconstructs the raw data a row at a time into two small
-// row buffers (the raw data stays as inflated, so no working copy of the
-// whole image is needed) and converts each row straight into the output
-// block with the loop for its colour type and depth.
-//
-// The decode entry goes further for top-down images without interlace: it
-// inflates the raw data into the output block itself, placed so that
-// writing image row y never reaches raw row y + 1, and converts in place.
-// One block instead of an inflation buffer and an output block halves the
-// memory the decode touches.
+// The image build: reconstructs the raw data a row at a time into two small row buffers,
+// so the whole image is never copied, and converts each row straight into the output.
+// For top-down images without interlace the decode entry inflates into the output block
+// itself, placed so that writing image row y never reaches raw row y + 1, and converts in
+// place: one block instead of two halves the memory the decode touches.
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -58,7 +53,6 @@ bool AllocateRows(BuildState* state, size_t maxDataBytes, uint32_t maxPassWidth,
   return true;
 }
 
-// Converts one reconstructed row of a pass into output row y.
 void StoreRow(BuildState* state, const uint8_t* row, uint32_t y, uint32_t count,
               const Pass& pass) {
   const PngContext* context = state->context;
@@ -174,11 +168,9 @@ void* InflateIntoOutput(PngContext* context, int32_t target) {
   }
   WriteOutputHeader(context, layout, block);
   if (blockSize - layout.blockSize > layout.blockSize / 8) {
-    // A large spare tail (16-bit samples: raw rows twice the pixel rows) is
-    // given back; a few bytes a row are kept, as shrinking a large block
-    // can cost more than it saves (the heap may then serve the next block
-    // of this size from fresh pages). Should the shrink fail, the larger
-    // block is just as good.
+    // A large spare tail (16-bit samples: raw rows twice the pixel rows) is given back; a
+    // small one is kept, as shrinking a large block can cost more than it saves (the heap
+    // may serve the next one from fresh pages). If the shrink fails, the block still serves.
     void* smaller = std::realloc(block, layout.blockSize);
     if (smaller) block = static_cast<uint8_t*>(smaller);
   }
@@ -204,8 +196,7 @@ void* PngBuildImage(PngContext* context, int32_t target) {
   if (!context || !context->ready || !RawDataMatchesHeader(context)) return nullptr;
   BuildState state;
   if (!PrepareState(context, target, &state)) return nullptr;
-  // Every pixel and every byte behind a row is written below; only the
-  // header is written here.
+  // No zero fill: the build writes every pixel and every byte behind a row.
   state.output = AllocateOutput(context, state.layout, false);
   bool built = state.output && BuildPasses(&state, context->data);
   ReleaseRows(&state);

@@ -152,8 +152,6 @@ void ConvertRgba16(const uint8_t* row, uint32_t count, uint32_t* out, const uint
   for (uint32_t i = 0; i < count; ++i, row += 8) out[i] = Pixel(row[6], row[0], row[2], row[4]);
 }
 
-// The pixel each sample value of a grey image (up to 8 bits) or each index
-// of a palette image becomes.
 void FillLookup(const PngContext* context, uint32_t* lookup) {
   const uint32_t depth = context->bitDepth;
   const uint32_t values = 1u << (depth < 8 ? depth : 8);

@@ -15,11 +15,6 @@ struct Pass {
   uint32_t columnStep;
 };
 
-// The seven Adam7 passes; a non-interlaced image uses one pass covering
-// everything instead (kWholeImage).
-extern const Pass kAdam7[kPngPassCount];
-extern const Pass kWholeImage;
-
 // Pass p (1-based) of the context's image, or null when p is out of range.
 const Pass* PassOf(const PngContext* context, int pass);
 uint32_t PassWidth(const PngContext* context, const Pass& pass);
@@ -43,7 +38,6 @@ bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout);
 // is left for the build to write. Null on failure.
 uint8_t* AllocateOutput(const PngContext* context, const OutputLayout& layout, bool zeroFill);
 void WriteOutputHeader(const PngContext* context, const OutputLayout& layout, uint8_t* block);
-// The first byte of row y of the image.
 inline uint8_t* OutputRow(uint8_t* block, const OutputLayout& layout, uint32_t height,
                           uint32_t y) {
   size_t row = layout.bottomUp ? height - 1 - y : y;

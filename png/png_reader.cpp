@@ -22,9 +22,8 @@ uint32_t ReadBigEndian32(const uint8_t* p) {
 
 uint16_t ReadBigEndian16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 
-// type is a C string: a chunk type is exactly its four characters. The
-// string is read no further than its terminator, so a shorter one (which
-// matches nothing) is never read past its end.
+// type is a C string of exactly four characters; it is read no further than its
+// terminator, so a shorter one matches nothing and is never read past its end.
 bool TypeIs(const PngChunk& chunk, const char* type) {
   for (int i = 0; i < 4; ++i) {
     if (type[i] == '\0' || uint8_t(type[i]) != chunk.type[i]) return false;
@@ -104,8 +103,7 @@ bool GatherImageData(PngContext* context) {
     total += context->chunks[i].length;
   }
   if (total == 0) return false;
-  // Refused before anything is allocated: a header that promises far more
-  // raw data than the stream can carry.
+  // Refused before anything is allocated: a header promising more than the stream can carry.
   if (!png_internal::InflationPossible(PngRawSize(context), total)) return false;
   // Every byte is copied over, so the block needs no zero fill.
   uint8_t* gathered = static_cast<uint8_t*>(std::malloc(size_t(total)));

@@ -33,7 +33,6 @@ struct RowConverter {
   uint32_t lookup[256];  // index or sample value to pixel, for the types that use it
 };
 
-// Chooses and prepares the converter for the context's colour type and depth.
 void PrepareConverter(const PngContext* context, RowConverter* converter);
 
 // 0xAARRGGBB to 0xAABBGGRR for count pixels, in place.

@@ -17,10 +17,9 @@ const Pass kAdam7[kPngPassCount] = {
 };
 const Pass kWholeImage = {0, 0, 1, 1};
 
-// Deflate emits at least two bits (a length code and a distance code) for
-// every copy of at most 258 bytes, so n bytes of zlib data can't inflate to
-// more than 258 * 4 = 1032 bytes each. The constant slack only keeps the
-// bound generous for tiny streams; it never admits a large buffer.
+// Deflate emits at least two bits (a length and a distance code) per copy of at most 258
+// bytes, so a byte of zlib data inflates to at most 258 * 4 = 1032. The slack only keeps
+// the bound generous for tiny streams; it never admits a large buffer.
 constexpr uint64_t kMaxInflationRatio = 1032;
 constexpr uint64_t kInflationSlack = 1032;
 
@@ -103,18 +102,14 @@ bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout) 
       // The header keeps the width in 13 bits and the height in 16.
       if (width >= 8192 || height >= 65536) return false;
       result.headerSize = kShortHeaderSize;
-      result.pitch = size_t(rowBytes);
       result.store = PngStorePixelShortHeader;
       break;
     case PngTarget::Image:
       result.headerSize = kImageHeaderSize;
       rowBytes = (rowBytes + 31) & ~uint64_t(31);
-      result.pitch = size_t(rowBytes);
       result.store = PngStorePixelImage;
       break;
     case PngTarget::RgbaBottomUp:
-      result.headerSize = 0;
-      result.pitch = size_t(rowBytes);
       result.bottomUp = true;
       result.swapRedBlue = true;
       result.store = PngStorePixelRgbaBottomUp;
@@ -122,9 +117,8 @@ bool LayoutFor(const PngContext* context, int32_t target, OutputLayout* layout) 
     default:
       return false;
   }
-  // The raster library's own limit holds for every form: a 1-bit image's
-  // output is 32 times its raw data, so without it a stream of about 130 KB
-  // could ask for 4 GiB.
+  // The raster library's limit holds for every form: a 1-bit image's output is 32 times its
+  // raw data, so a stream of about 130 KB could otherwise ask for 4 GiB.
   if (rowBytes * height > kMaxImagePixelBytes) return false;
   uint64_t blockSize = result.headerSize + rowBytes * height;
   if (rowBytes > UINT32_MAX || blockSize > UINT32_MAX || blockSize > SIZE_MAX) return false;
@@ -166,9 +160,8 @@ uint64_t PngRowBytes(const PngContext* context, int pass) {
 }
 
 uint64_t PngRawSize(const PngContext* context) {
-  // Row bytes reach 2^35 and rows 2^32, so a pass can exceed 2^64: such a
-  // size, or a sum past it, is reported as UINT64_MAX, which no buffer
-  // can have, rather than wrapped to something small.
+  // Row bytes reach 2^35 and rows 2^32, so a pass can exceed 2^64: such a size, or a sum
+  // past it, is reported as UINT64_MAX, which no buffer can have, instead of wrapping.
   uint64_t total = 0;
   for (int pass = 1; pass <= kPngPassCount; ++pass) {
     const Pass* geometry = PassOf(context, pass);

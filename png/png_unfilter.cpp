@@ -95,7 +95,6 @@ inline __m128i SubBlockSse2(__m128i x, __m128i carry) {
   return _mm_add_epi8(x, carry);
 }
 
-// Sub for 4- and 8-byte pixels, a block at a time.
 template <uint32_t B>
 size_t SubBlocksSse2(const uint8_t* src, uint8_t* dst, size_t n) {
   __m128i carry = _mm_setzero_si128();
@@ -171,11 +170,9 @@ size_t PaethSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t n
   return i;
 }
 
-// Paeth for 4- and 8-byte pixels. Where the previous row repeats its
-// pixel (b equals c in every byte) pa is 0 and the predictor is a, so a
-// block of 16 bytes whose upper row is flat is a Sub block: flat areas,
-// common in pictures with a plain or transparent background, go at Sub's
-// speed. Other blocks take the pixel loop.
+// Paeth for 4- and 8-byte pixels. Where the row above repeats its pixel (b equals c) pa is
+// 0 and the predictor is a, so a 16-byte block under a flat one is a Sub block: plain or
+// transparent backgrounds go at Sub's speed. Other blocks take the pixel loop.
 template <uint32_t B>
 size_t PaethFlatSse2(const uint8_t* src, uint8_t* dst, const uint8_t* prev, size_t n) {
   static_assert(B == 4 || B == 8, "whole pixels in 16 bytes");

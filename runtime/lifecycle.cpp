@@ -1,14 +1,13 @@
 // Start and end of the runtime: the use counter, the context record, the
 // two locks and the thread slots, and the end of the program.
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/runtime_context.h"
 
 namespace runtime_detail {
 
-RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, nullptr, {}, 0};
+RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, {}, 0};
 int32_t threadSlots[kThreadSlotCount] = {-1, -1, -1, -1, -1};
 os::Lock* hooksLock = nullptr;
 os::Lock* stringLock = nullptr;
@@ -66,9 +65,8 @@ void RuntimeShutdown() {
   if (count != 1) return;
 
   if (RuntimeOtherThreadsRunning()) {
-    // Another thread may hold or wait on the locks or still use its blocks
-    // in the slots: free only what is this thread's own and leave the rest
-    // to the end of the process.
+    // Another thread may hold or wait on the locks, or still use its blocks: free only
+    // this thread's own and leave the rest to the end of the process.
     FreeThreadBlocks();
     for (int i = 0; i < kThreadSlotCount; ++i) keptSlots[i] = threadSlots[i];
     resourcesKept = true;
@@ -83,7 +81,6 @@ void RuntimeShutdown() {
       threadSlots[i] = -1;
     }
   }
-  if (context.exitMessage) fputs(context.exitMessage, stderr);
 }
 
 void ProgramEnd(int32_t code) { exit(code); }

@@ -14,9 +14,8 @@ bool ThreadJoin(void* handle, uint32_t* exitCode);            // for tests
 void ThreadClose(void* handle);
 uintptr_t CurrentThreadId();
 
-// Thread-local slots; -1 when none is left. A slot allocated anew is empty
-// on every thread. TlsGet is inline, below: the raster library reads its
-// context through a slot on every primitive, 10001 times a frame.
+// Thread-local slots; -1 when none is left. A slot allocated anew is empty on every
+// thread. TlsGet is inline (below): the raster library reads a slot on every primitive.
 int32_t TlsAllocate();
 void TlsRelease(int32_t slot);
 inline void* TlsGet(int32_t slot);
@@ -50,8 +49,7 @@ uint32_t FloatingPointControlWord();
 
 }  // namespace os
 
-// The slot read, on each platform. This is the one place outside the two
-// platform files that knows which platform it is built for.
+// The slot read: the one place outside the two platform files that knows its platform.
 #if defined(_WIN32)
 
 // The segment reads below are written in the SDK as reads of the small
@@ -64,12 +62,9 @@ uint32_t FloatingPointControlWord();
 
 namespace os {
 
-// A thread's slots are in its thread environment block, at places the
-// Windows ABI fixes, where TlsGetValue itself reads them: the first 64 in
-// an array there, the next 1024 in an array it points to once the thread
-// has set one of them. Read there directly, a slot costs a load or two
-// instead of a call.
-// (os_win32.cpp checks both places against the SDK's TEB.)
+// TlsGetValue reads a thread's slots from its TEB, at offsets the Windows ABI fixes: the
+// first 64 in an array there, the next 1024 in an array it points to once one is set. Read
+// directly, a slot costs a load or two instead of a call (os_win32.cpp checks the offsets).
 #if defined(_WIN64)
 constexpr uint32_t kTebTlsSlots = 0x1480, kTebTlsExpansionSlots = 0x1780;
 #else

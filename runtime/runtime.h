@@ -1,7 +1,5 @@
-// Process services: start and end, threads and their context slots, error
-// numbers, the hook table, sleeping, random numbers, the timer and a small
-// semaphore-based mutex. Portable: the operating system is reached only
-// through os.h.
+// Process services: start and end, threads and their slots, error numbers, hooks, sleep,
+// random numbers, the timer and a mutex. Portable: the OS is reached only through os.h.
 #pragma once
 
 #include <cstddef>
@@ -25,10 +23,8 @@ int32_t RuntimeArgumentCount();
 char** RuntimeArgumentVector();
 int32_t RuntimeCompatibility();
 
-// True while a thread other than the caller may still run runtime code:
-// the caller is not the thread that ran RuntimeStart, or a thread made by
-// ThreadStart has not returned from its routine yet. Teardown that frees
-// shared state at program end is skipped while this holds.
+// True while another thread may run runtime code: the caller is not the one that ran
+// RuntimeStart, or a ThreadStart routine has not returned. Teardown then keeps shared state.
 bool RuntimeOtherThreadsRunning();
 
 // ---- threads and per-thread blocks ---------------------------------------
@@ -36,9 +32,9 @@ bool RuntimeOtherThreadsRunning();
 using ThreadRoutine = uintptr_t (*)(uintptr_t value);
 
 struct ThreadRecord {
-  void* handle;           // the platform's thread handle
-  ThreadRoutine routine;  // what the thread runs
-  uintptr_t param;        // the value passed to it
+  void* handle;
+  ThreadRoutine routine;
+  uintptr_t param;
 };
 
 // Starts routine(value) on a new thread; null when the thread can't start.
@@ -54,9 +50,8 @@ extern int32_t threadSlots[kThreadSlotCount];
 void* MakeThreadContextBlock(int slot, size_t size);
 }  // namespace runtime_detail
 
-// The calling thread's block in slot, null when it has none yet (or the
-// slot does not exist). Inline, like the next: the raster library asks for
-// its block on every primitive.
+// The calling thread's block in slot, null when it has none yet or there is no such slot.
+// Inline, like the next: the raster library asks for its block on every primitive.
 inline void* ThreadContextBlockIfMade(int slot) {
   if (static_cast<unsigned>(slot) >= static_cast<unsigned>(kThreadSlotCount)) return nullptr;
   return os::TlsGet(runtime_detail::threadSlots[slot]);
@@ -68,12 +63,10 @@ inline void* ThreadContextBlock(int slot, size_t size) {
   if (void* block = ThreadContextBlockIfMade(slot)) return block;
   return runtime_detail::MakeThreadContextBlock(slot, size);
 }
-// Frees the calling thread's block in slot, if any, after handing it to
-// the slot's release routine.
+// Frees the calling thread's block in slot, if any, after passing it to the release routine.
 void ThreadContextFree(int slot);
-// What frees the blocks a slot's block owns (the owner of the slot sets
-// it; null: nothing). It runs for every block freed by ThreadContextFree,
-// among them those a thread's blocks are freed with when its routine ends.
+// Frees what a slot's blocks own (set by the slot's owner; null: nothing). It runs for
+// every block ThreadContextFree frees, a thread's own when its routine ends among them.
 using ThreadContextRelease = void (*)(void* block);
 void ThreadContextSetRelease(int slot, ThreadContextRelease release);
 
@@ -88,7 +81,7 @@ int32_t ErrorNumber();
 // ---- hooks ----------------------------------------------------------------
 
 constexpr int kRuntimeHookCount = 25;
-constexpr int kSleepHookIndex = 23;  // the 24th entry
+constexpr int kSleepHookIndex = 23;
 using SleepHook = void (*)(int32_t milliseconds);
 using RuntimeHook = void (*)();
 
@@ -104,10 +97,9 @@ RuntimeHooks RuntimeGetHooks();
 
 void RuntimeSleep(int32_t milliseconds);
 
-// The sleep that RuntimeSleep and the raster library's sleep hook share, each
-// with its own key test and wait: -1 waits until a key is pressed; 100 ms or
-// more go in 50 ms steps, ending early at a key, then the rest; a shorter
-// sleep, or 0, is one wait; values below -1 return at once.
+// The sleep behind RuntimeSleep and the raster library's sleep hook, each with its own key
+// test and wait: -1 waits for a key; 100 ms or more go in 50 ms steps, ending early at a key,
+// then the rest; a shorter sleep, or 0, is one wait; values below -1 return at once.
 using SleepKeyTest = bool (*)();
 using SleepWait = void (*)(uint32_t milliseconds);
 void SleepWatchingKey(int32_t milliseconds, SleepKeyTest keyPressed, SleepWait wait);

@@ -1,5 +1,4 @@
-// The runtime's process-wide record and the pieces of it that the runtime's
-// own files share. Not for users of the runtime.
+// The runtime's process-wide record and what its own files share; not for its users.
 #pragma once
 
 #include "runtime/os.h"
@@ -13,7 +12,6 @@ struct RuntimeContext {
   int32_t argumentCount;
   char** argumentVector;
   StringDescriptor emptyString;
-  const char* exitMessage;  // written to stderr at teardown when set
   RuntimeHooks hooks;
   int32_t compatibility;
 };
@@ -26,14 +24,6 @@ extern os::Lock* stringLock;
 void ThreadStarting();
 void ThreadFinished();
 
-// Frees the calling thread's blocks in every slot.
 void FreeThreadBlocks();
-
-// Allocation of string buffers (replaceable by tests).
-void* StringBufferAllocate(size_t bytes);
-
-// Sleeping and the console key test of the default sleep path.
-void PlatformSleep(uint32_t milliseconds);
-bool PlatformKeyPressed();
 
 }  // namespace runtime_detail

@@ -1,6 +1,5 @@
-// Seams through which tests observe and steer the runtime's contact with
-// the platform: what sleeping calls, the key test, buffer allocation, the
-// timer sources and the random-number state. Not used by the program.
+// Seams through which tests steer the runtime's sleep, key test, string buffer allocation,
+// timer sources and random-number state. Not used by the program.
 #pragma once
 
 #include <cstddef>

@@ -13,10 +13,6 @@ RuntimeSleepServices sleepServices = {nullptr, nullptr};
 
 constexpr uint32_t kKeyPollMilliseconds = 50;
 
-}  // namespace
-
-namespace runtime_detail {
-
 void PlatformSleep(uint32_t milliseconds) {
   if (sleepServices.sleep)
     sleepServices.sleep(milliseconds);
@@ -28,7 +24,7 @@ bool PlatformKeyPressed() {
   return sleepServices.keyPressed ? sleepServices.keyPressed() : os::ConsoleKeyPressed();
 }
 
-}  // namespace runtime_detail
+}  // namespace
 
 void RuntimeSetSleepServicesForTesting(const RuntimeSleepServices* services) {
   sleepServices = services ? *services : RuntimeSleepServices{nullptr, nullptr};

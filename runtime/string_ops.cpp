@@ -8,8 +8,7 @@
 
 namespace {
 
-// A temporary holding count bytes; EmptyString when no temporary can be
-// had. Called with the string lock held.
+// Called with the string lock held; EmptyString when no temporary can be had.
 StringDescriptor* TemporaryCopy(const char* bytes, int32_t count) {
   StringDescriptor* result = StrTempAllocLocked(count);
   if (!result) return EmptyString();
@@ -128,8 +127,7 @@ void* StrAssign(void* destination, int32_t destinationKind, const void* source, 
     auto* fromDescriptor =
         sourceKind == kDescriptorKind ? static_cast<StringDescriptor*>(const_cast<void*>(source)) : nullptr;
     if (fromDescriptor == to) {
-      // Assigning a string to itself changes nothing, and consumes nothing:
-      // the result is the string itself.
+      // Assigning a string to itself changes and consumes nothing.
       StringLockLeave();
       return destination;
     }

@@ -94,12 +94,6 @@ void ReturnNode(PoolNode* node) {
 
 }  // namespace
 
-namespace runtime_detail {
-
-void* StringBufferAllocate(size_t bytes) { return allocateBuffer(bytes); }
-
-}  // namespace runtime_detail
-
 void RuntimeSetStringAllocatorForTesting(void* (*allocate)(size_t)) {
   allocateBuffer = allocate ? allocate : malloc;
 }
@@ -129,10 +123,10 @@ bool StrResize(StringDescriptor* s, int32_t length) {
   }
   StrDelete(s);
   int32_t capacity = static_cast<int32_t>(target);
-  char* buffer = static_cast<char*>(StringBufferAllocate(static_cast<size_t>(capacity) + 1));
+  char* buffer = static_cast<char*>(allocateBuffer(static_cast<size_t>(capacity) + 1));
   if (!buffer && capacity != length) {
     capacity = length;
-    buffer = static_cast<char*>(StringBufferAllocate(static_cast<size_t>(capacity) + 1));
+    buffer = static_cast<char*>(allocateBuffer(static_cast<size_t>(capacity) + 1));
   }
   if (!buffer) return false;
   s->data = buffer;
@@ -164,9 +158,8 @@ StringDescriptor* StrTempAlloc(int32_t length) {
 int32_t StrReleaseLocked(StringDescriptor* s) {
   if (!s) return -1;
   PoolNode* node = NodeOf(s);
-  // Pool storage that is not a live entry's descriptor is left alone: an
-  // entry already back on the free list returned twice would hand one
-  // descriptor to two owners.
+  // Pool storage that is not a live entry's descriptor is left alone: an entry returned
+  // twice to the free list would hand one descriptor to two owners.
   if (InsidePool(s) && (!node || !nodeInUse[node - pool])) return -1;
   if (s->length & kTemporaryBit) StrDelete(s);
   if (!node) return -1;

@@ -29,14 +29,6 @@ uint32_t ThreadEntry(void* argument) {
 
 }  // namespace
 
-namespace runtime_detail {
-
-void FreeThreadBlocks() {
-  for (int slot = 0; slot < kThreadSlotCount; ++slot) ThreadContextFree(slot);
-}
-
-}  // namespace runtime_detail
-
 ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value) {
   if (!routine) return nullptr;
   auto* record = static_cast<ThreadRecord*>(malloc(sizeof(ThreadRecord)));
@@ -44,8 +36,7 @@ ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value) {
   record->handle = nullptr;
   record->routine = routine;
   record->param = value;
-  // Counted before the thread exists, so that nobody sees it running
-  // uncounted.
+  // Counted before the thread exists, so that nobody sees it running uncounted.
   ThreadStarting();
   void* handle = os::ThreadCreate(ThreadEntry, record);
   if (!handle) {
@@ -59,7 +50,10 @@ ThreadRecord* ThreadStart(ThreadRoutine routine, uintptr_t value) {
 
 namespace runtime_detail {
 
-// The first request in a thread for a slot's block.
+void FreeThreadBlocks() {
+  for (int slot = 0; slot < kThreadSlotCount; ++slot) ThreadContextFree(slot);
+}
+
 void* MakeThreadContextBlock(int slot, size_t size) {
   const int32_t platformSlot = PlatformSlot(slot);
   if (platformSlot < 0) return nullptr;
@@ -98,8 +92,6 @@ int32_t SetErrorNumber(int32_t number) {
 }
 
 int32_t ErrorNumber() {
-  int32_t platformSlot = PlatformSlot(kErrorSlot);
-  if (platformSlot < 0) return 0;
-  auto* record = static_cast<ErrorRecord*>(os::TlsGet(platformSlot));
+  auto* record = static_cast<ErrorRecord*>(ThreadContextBlockIfMade(kErrorSlot));
   return record ? record->words[1] : 0;
 }
