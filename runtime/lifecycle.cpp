@@ -1,13 +1,14 @@
 // Start and end of the runtime: the use counter, the context record, the
 // two locks and the thread slots, and the end of the program.
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 
 #include "runtime/runtime_context.h"
 
 namespace runtime_detail {
 
-RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, {}, 0};
+RuntimeContext context = {0, nullptr, {nullptr, 0, 0}, nullptr, {}, 0};
 int32_t threadSlots[kThreadSlotCount] = {-1, -1, -1, -1, -1};
 os::Lock* hooksLock = nullptr;
 os::Lock* stringLock = nullptr;
@@ -81,6 +82,7 @@ void RuntimeShutdown() {
       threadSlots[i] = -1;
     }
   }
+  if (context.exitMessage) fputs(context.exitMessage, stderr);
 }
 
 void ProgramEnd(int32_t code) { exit(code); }

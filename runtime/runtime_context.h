@@ -12,6 +12,9 @@ struct RuntimeContext {
   int32_t argumentCount;
   char** argumentVector;
   StringDescriptor emptyString;
+  // Text for the standard error stream at teardown; part of the record though
+  // nothing in this program sets it.
+  const char* exitMessage;
   RuntimeHooks hooks;
   int32_t compatibility;
 };
