@@ -18,7 +18,6 @@ PutRoutine BlendKernelRoutine(BlendKernel kernel);
 // (refused, returning false, when it is not supported).
 BlendKernel ActiveBlendKernel();
 bool ForceBlendKernel(BlendKernel kernel);
-// True when the version in use is faster than the scalar one.
 bool ActiveBlendIsSimd();
 
 // One pixel of the blend, the same bytes as the row versions give. Per

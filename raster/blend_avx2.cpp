@@ -19,10 +19,6 @@
 
 namespace {
 
-// Eight pixels without unpacking: blue and red sit in the low bytes of the
-// 16-bit lanes of (pixel AND 0x00FF00FF), green and alpha in those of
-// (pixel >> 8). Each lane computes (d << 8) + (s - d) * a, whose high byte
-// is the result, and the two halves are merged back by masks.
 POMARELO_AVX2 inline __m256i BlendEight(__m256i s, __m256i d) {
   const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
   const __m256i highBytes = _mm256_set1_epi16(static_cast<short>(0xFF00));

@@ -1,9 +1,6 @@
-// The 32-bit blend with SSE2: four pixels per step in 16-bit lanes.
-//
-// Per channel the blend is d + floor((s - d) * a / 256), which equals
-// ((d << 8) + (s - d) * a) >> 8 with the true sum inside 0..65280. Taken
-// modulo 2^16 in a 16-bit lane the sum is therefore exact, and a logical
-// shift gives the result.
+// The 32-bit blend with SSE2: four pixels per step in 16-bit lanes. Per channel
+// d + floor((s - d) * a / 256) = ((d << 8) + (s - d) * a) >> 8 with the true sum inside
+// 0..65280, so the sum taken modulo 2^16 in a 16-bit lane is exact.
 #include "raster/blend.h"
 
 #if defined(__SSE2__)

@@ -1,6 +1,5 @@
-// The per-thread drawing context: made on a thread's first call, brought up
-// to date lazily when the mode has changed, and pointed at a target (the
-// screen or an image) through its row table.
+// The per-thread drawing context: made on a thread's first call, brought up to date lazily
+// when the mode has changed, and pointed at a target through its row table.
 #include <cstring>
 
 #include "raster/allocation.h"
@@ -35,9 +34,8 @@ void ReinitialiseContext(DrawContext* context, const ScreenMode* mode) {
   SelectPixelRoutines(context, context->foreground);
 }
 
-// A context owns its row table: whoever frees the context's slot (a
-// thread that ends without RasterThreadEnd, the runtime's shutdown) frees
-// the table with it.
+// Whoever frees the context's slot (a thread that ends without RasterThreadEnd, the
+// runtime's shutdown) frees its row table with it.
 void ReleaseDrawContext(void* block) {
   auto* context = static_cast<DrawContext*>(block);
   RasterFree(context->rows);
@@ -82,9 +80,8 @@ bool SelectNewTarget(DrawContext* context, const ImageBuffer* image) {
     return true;
   }
 
-  // A short header without a pixel size is drawn at the screen's. One that
-  // names its size is drawn at that size: its rows are only that wide, and
-  // drawing them at a wider screen size would write past the block.
+  // A short header without a pixel size is drawn at the screen's; one that names its size at
+  // that size, as its rows are only that wide and a wider pixel would write past the block.
   ImageInfo info;
   if (!ReadImageInfo(image, mode->bytesPerPixel, &info)) return false;
   const bool sameImage = image == context->target && (context->contextFlags & kTargetIsImage) &&

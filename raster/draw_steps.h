@@ -1,9 +1,6 @@
-// The inline fast path: the steps a pixel set on the screen takes without a
-// call (the primitive lock protocol among them), and the coordinate rounding
-// that every primitive and the callers working out pixels share. The
+// The steps a pixel set on the screen takes without a call (the primitive lock protocol among
+// them), and the coordinate rounding that the primitives and their callers share. The
 // snowfall sets 10001 pixels a frame, one call each, so these are inline.
-// Included at the end of raster.h; the library's other inline steps are in
-// raster_internal.h.
 #pragma once
 
 #include <cstring>
@@ -12,14 +9,12 @@
 #include <emmintrin.h>
 #endif
 
-// The pixel routine for 32-bit targets.
 void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
 
 constexpr int32_t kCoordinateLimit = 1 << 30;
 
-// A 32-bit target pixel's address. A target's rows follow one another at
-// its pitch, so the address needs no look-up in the row table, which is one
-// more cache miss at large sizes.
+// A target's rows follow one another at its pitch, so the address needs no look-up in the
+// row table, which is one more cache miss at large sizes.
 inline uint8_t* PixelAddress32(const DrawContext* context, uint32_t x, uint32_t y) {
   return context->rows[0] + static_cast<size_t>(y) * static_cast<size_t>(context->targetPitch) +
          4 * static_cast<size_t>(x);
@@ -55,13 +50,11 @@ inline int32_t TruncateToInt32(double value) {
 #endif
 }
 
-// The sum with 0.5 is taken in double, where it is exact for every float;
-// in float it would round 0.49999997 up to 1. The conversion to an integer
-// truncates toward zero, which completes the rounding without a call to
-// trunc(); it is undefined out of range, so the sum is clamped first (for
-// a whole limit, trunc(s) > limit exactly when s > limit, and likewise
-// below). NaN fails every comparison and ends at the far negative limit,
-// which is clipped.
+// The sum with 0.5 is taken in double, where it is exact for every float; in float it would
+// round 0.49999997 up to 1. The truncating conversion completes the rounding without trunc();
+// it is undefined out of range, so the sum is clamped first (for a whole limit, trunc(s) >
+// limit exactly when s > limit, and likewise below). NaN fails every comparison and ends at
+// the far negative limit, which is clipped.
 inline int32_t RoundCoordinate(float v) {
   const double value = v;
   const double shifted = v > 0 ? value + 0.5 : value - 0.5;
@@ -70,13 +63,11 @@ inline int32_t RoundCoordinate(float v) {
   return TruncateToInt32(shifted);
 }
 
-// Whether RoundCoordinate(v) lies in [0, limit), for a limit of at most
-// kCoordinateLimit, and which value it is then: from -0.5 (excluded)
-// upwards, rounding half away from zero is v + 0.5 truncated, and that sum
-// is exact in double. Two comparisons instead of the clamps; the limit is
-// compared as an integer, after the truncation that the pixel needs
-// anyway: for s > 0, s < limit exactly when trunc(s) < limit, and a sum of
-// 2^31 or more truncates to INT32_MIN and is refused with the negatives.
+// Whether RoundCoordinate(v) lies in [0, limit), for a limit of at most kCoordinateLimit, and
+// which value it is then. Above -0.5, rounding half away from zero is v + 0.5 (exact in
+// double) truncated. Two comparisons instead of the clamps: the limit is compared after the
+// truncation the pixel needs anyway (for s > 0, s < limit exactly when trunc(s) < limit), and
+// a sum of 2^31 or more truncates to INT32_MIN and is refused with the negatives.
 inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
   const double shifted = static_cast<double>(v) + 0.5;
   if (!(shifted > 0.0)) return false;
@@ -87,14 +78,12 @@ inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
 }
 
 // ---- the primitive lock protocol ---------------------------------------------
-// The lock is a pair of bits that both threads change; with the off-screen
-// driver it excludes nothing. A primitive only ever sets both bits or clears
-// both, and they have a byte of their own, so with a driver that has no lock
-// hooks each change is one plain store of that byte: it leaves the byte as
-// an atomic read-modify-write would, and, unlike one, it does not wait for
-// the pixel stores before it to reach memory. 10001 pixel sets a frame would
-// otherwise each wait for a cache miss. A driver with hooks gets the
-// read-modify-write, which decides alone which thread calls them.
+// The lock is a pair of bits that both threads change; with the off-screen driver it excludes
+// nothing. A primitive only ever sets or clears both, in a byte of their own, so without lock
+// hooks each change is one plain store: it leaves the byte as an atomic read-modify-write
+// would, but does not wait for the pixel stores before it to reach memory, which 10001 pixel
+// sets a frame would each pay as a cache miss. A driver with hooks gets the read-modify-write,
+// which decides alone which thread calls them.
 
 inline void CallDriverLock(ScreenMode* mode) {
   if (mode->driver && mode->driver->lock) mode->driver->lock(mode);
@@ -110,8 +99,7 @@ inline bool DriverHasLockHooks(const ScreenMode* mode) {
 
 constexpr uint8_t kBothLockBits = kLockHeld | kAutoLock;
 
-// The lock half of a primitive on the current mode; `hooks`: the mode's
-// driver has lock hooks (DriverHasLockHooks).
+// `hooks`: DriverHasLockHooks(mode).
 [[gnu::always_inline]] inline void BeginDrawOn(ScreenMode* mode, bool hooks) {
   uint8_t bits = mode->lockBits.load(std::memory_order_acquire);
   if (bits & kBothLockBits) return;
@@ -138,7 +126,6 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
   return (before & heldBit) != 0;
 }
 
-// The unlock half of a primitive on the current mode.
 [[gnu::always_inline]] inline void EndDrawOn(ScreenMode* mode, bool hooks) {
   if (!(mode->lockBits.load(std::memory_order_acquire) & kAutoLock)) return;
   if (!hooks) {
@@ -149,17 +136,14 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
 }
 
 // ---- a pixel set by the direct path ------------------------------------------
-// The call the snowfall makes 10001 times a frame: a colour given, on the
-// screen the context already draws to with the 32-bit store, through a
-// view from its corner, under a driver without lock hooks. There the
-// general path's steps up to the rounding only confirm what the context
-// holds, so PixelSet and PixelSetOnScreen take the rest themselves, with
-// nothing called. PixelSetOnScreen is inline here, in its caller's loop:
-// out of line, the call and its arguments (passed on the stack in the i686
-// build) made the saver's frame dearer. The blend in use plays no part
-// here: the 32-bit store is the same whichever it is, and a faster blend
-// forced in later raises kSimdAvailable at the next choice of routines,
-// which every put makes before it reads the flag.
+// The call the snowfall makes 10001 times a frame: a colour given, on the screen the context
+// already draws to with the 32-bit store, through a view from its corner, under a driver
+// without lock hooks. There the general path's steps up to the rounding only confirm what the
+// context holds, so PixelSet and PixelSetOnScreen take the rest themselves, calling nothing.
+// PixelSetOnScreen is inline because out of line its call and arguments (on the stack in the
+// i686 build) made the saver's frame dearer. The blend in use plays no part: the 32-bit store
+// is the same whichever it is, and a faster blend forced in later raises kSimdAvailable at the
+// next choice of routines, which every put makes before it reads the flag.
 [[gnu::always_inline]] inline bool SetsScreenPixelDirectly(const DrawContext* context,
                                                           const ScreenMode* mode,
                                                           const ImageBuffer* target,
@@ -171,19 +155,16 @@ inline bool ReleaseLockBits(ScreenMode* mode, uint8_t heldBit) {
          !DriverHasLockHooks(mode);
 }
 
-// What SetScreenPixelDirectly returns for a point outside the clip.
 constexpr uint64_t kNoScreenPixel = ~uint64_t{0};
 
-// The pixel at (x, y) on the screen, by the direct path: its PackPoint, or
-// kNoScreenPixel where the point lies outside the clip.
+// The PackPoint of the pixel set, or kNoScreenPixel where the point lies outside the clip.
 [[gnu::always_inline]] inline uint64_t SetScreenPixelDirectly(DrawContext* context,
                                                              ScreenMode* mode, float x, float y,
                                                              uint32_t colour, int32_t flags) {
   context->target = nullptr;
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
-  // The screen's view starts at its corner, so the transformed point is
-  // inside the clip exactly when the rounded one lies within the view's
-  // size, and then it is that point.
+  // The view starts at the screen's corner, so the transformed point is inside the clip
+  // exactly when the rounded one lies within the view's size, and then it is that point.
   uint32_t column, row;
   if (!RoundsInto(x, context->viewWidth, &column) || !RoundsInto(y, context->viewHeight, &row)) {
     return kNoScreenPixel;

@@ -36,8 +36,7 @@ void RasterPostKey() { g_keyPressed.store(1, std::memory_order_relaxed); }
 
 bool RasterTakeKey() { return g_keyPressed.exchange(0, std::memory_order_relaxed) != 0; }
 
-// The runtime's sleep with the library's key test, except that a sleep of
-// 0 does not wait at all.
+// Unlike the runtime's sleep, a sleep of 0 does not wait at all.
 void GraphicsSleep(int32_t milliseconds) {
   if (milliseconds == 0) return;
   SleepWatchingKey(milliseconds, RasterTakeKey, Wait);

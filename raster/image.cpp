@@ -27,10 +27,9 @@ uint32_t FillColour(int32_t bytesPerPixel, uint32_t colour, int32_t flags) {
   }
 }
 
-// The image limit keeps a small request from asking for gigabytes. An image
-// no larger than the screen is no such request: the screen's page was made
-// at that size, and a desktop-sized backdrop must exist wherever the frame
-// does, on video walls and 8K screens too.
+// An image no larger than the screen is within the limit whatever its size: the screen's page
+// was made at that size, and a desktop-sized backdrop must exist wherever the frame does, on
+// video walls and 8K screens too.
 bool WithinImageLimit(const ScreenMode& mode, int32_t width, int32_t height, uint64_t bytes) {
   return bytes <= kMaxImagePixelBytes || (width <= mode.width && height <= mode.height);
 }

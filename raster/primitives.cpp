@@ -68,7 +68,6 @@ void DrawBoxOutline(DrawContext* context, const Clip& clip, int64_t x1, int64_t 
   if (x2 < clip.left || y2 < clip.top || x1 > clip.right || y1 > clip.bottom) return;
   BeginDraw();
   int64_t step = 0;
-  // Top and bottom edges, only the part inside the clip.
   const int64_t left = std::max(x1, clip.left);
   const int64_t right = std::min(x2, clip.right);
   for (int64_t y : {y1, y2}) {
@@ -82,7 +81,6 @@ void DrawBoxOutline(DrawContext* context, const Clip& clip, int64_t x1, int64_t 
     step += x2 - x1 + 1;
     if (y1 == y2) break;
   }
-  // Left and right edges between them.
   const int64_t top = std::max(y1 + 1, clip.top);
   const int64_t bottom = std::min(y2 - 1, clip.bottom);
   for (int64_t x : {x1, x2}) {
@@ -169,10 +167,9 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
   }
 }
 
-// Every step of a primitive, for any target, colour and driver. The mode
-// is read once: only the drawing thread sets modes, so it cannot change
-// during the call. The parameters are PixelSet's, so that PixelSet passes
-// its call on by a jump, with its own arguments where they are.
+// Every step of a primitive, for any target, colour and driver. The mode is read once: only
+// the drawing thread sets modes, so it cannot change during the call. The parameters are
+// PixelSet's, so that PixelSet passes its call on by a jump, its arguments where they are.
 [[gnu::noinline]] void SetPixel(ImageBuffer* target, float x, float y, uint32_t colour,
                                 int32_t flags, int32_t useBackground) {
   ScreenMode* mode = CurrentScreenMode();
@@ -184,7 +181,6 @@ void DrawLineSegment(DrawContext* context, const Clip& clip, int64_t x1, int64_t
   ApplyRelative(context, flags, &x, &y, nullptr, nullptr);
   const PixelPoint point = TransformPoint(context, x, y);
   if (!Inside(ClipOf(context), point.x, point.y)) return;
-  // The pixel's row is marked between the lock steps.
   const bool hooks = DriverHasLockHooks(mode);
   BeginDrawOn(mode, hooks);
   StorePixel(context, point.x, point.y, colour);

@@ -24,10 +24,9 @@ Span SpanOf(const uint8_t* first, int32_t width, int32_t height, int32_t pitch) 
   return pitch >= 0 ? Span{start, last + rowBytes} : Span{last, start + rowBytes};
 }
 
-// Runs whichever blend version was chosen at start-up (or forced by a test).
-// An image put onto itself reads pixels that the same put has already
-// written; the result is defined pixel by pixel from left to right, which
-// only the reference blend follows, so overlapping areas take it.
+// An image put onto itself reads pixels that the same put has already written; the result is
+// defined pixel by pixel from left to right, which only the reference blend follows, so
+// overlapping areas take it.
 void AlphaBlend32Fast(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
                       int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
                       void* customRoutine, intptr_t parameter) {
@@ -52,8 +51,7 @@ const AlphaRoutineTable* FastAlphaRoutines() { return &kFastAlphaRoutines; }
 
 void RowCopy(const uint8_t* source, uint8_t* destination, int32_t width, int32_t height,
              int32_t sourcePitch, int32_t destinationPitch, int32_t, void*, intptr_t) {
-  // Called for 1- and 2-byte targets only; the row width in bytes is the
-  // pixel width times the target's pixel size.
+  // Called for 1- and 2-byte targets only, whose pixel size the context holds.
   const DrawContext* context = GetDrawContext();
   const int32_t bytesPerPixel = context ? context->targetBytesPerPixel : 1;
   const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(bytesPerPixel);

@@ -1,9 +1,7 @@
-// The alpha put of a source on the target's top-left, redone at listed
-// points only, and the search for the points where it still changes pixels.
-// A pixel blended once by an opaque source pixel is already where further
-// blends leave it; under a partly transparent one it takes a few more. So a
-// caller that repeats a put needs it only where the target was written since
-// and where earlier puts have not yet reached that fixed point.
+// The alpha put redone at listed points only, and the search for the points it still changes.
+// A pixel blended once by an opaque source pixel is already where further blends leave it;
+// under a partly transparent one it takes a few more. So a repeated put is needed only where
+// the target was written since and where earlier puts have not yet reached that fixed point.
 #include <algorithm>
 #include <cstring>
 
@@ -24,11 +22,10 @@ void StorePixel(uint8_t* address, uint32_t pixel) { std::memcpy(address, &pixel,
 struct Overlap {
   int32_t left, top, right, bottom;
 
-  // One unsigned comparison per side: a point left of or above the overlap
-  // wraps to a large value (right >= left and bottom >= top). 32 bits are
-  // enough: high - low is below 2^32, and v - low, taken modulo 2^32, is
-  // below it exactly when low <= v < high. In 64 bits the i686 build took
-  // register pairs and spilled, which made the put at listed points dearer.
+  // One unsigned comparison per side: with right >= left and bottom >= top, a point left of
+  // or above the overlap wraps to a large value. 32 bits are enough: high - low is below 2^32,
+  // and v - low, modulo 2^32, is below it exactly when low <= v < high. In 64 bits the i686
+  // build spilled register pairs, which made the put at listed points dearer.
   static bool Within(int32_t v, int32_t low, int32_t high) {
     return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <
            static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
@@ -138,11 +135,9 @@ int32_t PutPoints(DrawContext* context, const Overlap& overlap, const Source& so
   int32_t kept = 0;
   int32_t firstRow = overlap.bottom, lastRow = overlap.top - 1;
   for (int32_t i = 0; i < count; ++i) {
-    // Listed pixels lie anywhere in images larger than the caches, so
-    // nearly every one is a miss; asking for them well ahead lets the
-    // misses overlap instead of following one another.
-    // (The prefetches stay in this loop: GCC drops a function that does
-    // nothing but prefetch, and every call to it.)
+    // Listed pixels lie anywhere in images larger than the caches, so nearly every one is a
+    // miss; asking for them well ahead lets the misses overlap. The prefetches stay in this
+    // loop: GCC drops a function that does nothing but prefetch, and every call to it.
     if (i + kFetchAhead < count) {
       const int32_t aheadX = PointX(points[i + kFetchAhead]);
       const int32_t aheadY = PointY(points[i + kFetchAhead]);

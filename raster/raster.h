@@ -1,7 +1,5 @@
-// The raster library: one screen mode with an off-screen frame buffer, a
-// drawing context per thread, the screen lock, image buffers, and the
-// primitives the saver draws with (filled box, pixel, image put with
-// per-pixel alpha blending).
+// The raster library: one screen mode with an off-screen frame buffer, a drawing context per
+// thread, the screen lock, image buffers, and the primitives the saver draws with.
 //
 // Conventions shared by every primitive:
 // - A target is an ImageBuffer, or null for the screen (the FrameBuffer).
@@ -28,14 +26,12 @@ constexpr int32_t kNoColourGiven = static_cast<int32_t>(0x80000000u);
 
 // ---- the interface ---------------------------------------------------------------
 
-// Sets a screen mode by size. depth is one of 1, 2, 4, 8, 15, 16, 24, 32
-// (15 gives 16, 24 gives 32); pageCount below 1 gives one page; flags -1
-// (kOffscreenDriver) selects the off-screen driver, the only driver this
-// library carries.
-// Failure sets the calling thread's error number to 1: a size of 0 or below
-// or above 65535, another depth, or a page too large to be addressed as one
-// block leaves the current mode untouched; an allocation failure or a
-// driver that cannot attach leaves no mode set.
+// Sets a screen mode by size. depth is one of 1, 2, 4, 8, 15, 16, 24, 32 (15 gives 16, 24
+// gives 32); pageCount below 1 gives one page; flags kOffscreenDriver selects the off-screen
+// driver, the only one this library carries. Failure sets the calling thread's error number
+// to 1: a size outside 1..65535, another depth, or a page too large to address as one block
+// leaves the current mode untouched; an allocation failure or a driver that cannot attach
+// leaves no mode set.
 void SetScreenMode(int32_t width, int32_t height, int32_t depth, int32_t pageCount,
                    int32_t flags, int32_t refreshRate);
 
@@ -70,18 +66,16 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground);
 
-// PixelSet, telling the caller which pixel it set where it can say so at no
-// cost: kPixelSetOnScreen with *point = PackPoint(x, y) where it set one of
-// the screen's 32-bit pixels by the direct path; kPixelSetNone where that
-// path set none (the point lay outside the clip); kPixelSetElsewhere where
-// the general path drew (another target, pixel size or routine), and the
-// caller works out the pixel itself.
+// PixelSet, telling the caller which pixel it set where that costs nothing: kPixelSetOnScreen
+// with *point = PackPoint(x, y) where the direct path set one of the screen's 32-bit pixels;
+// kPixelSetNone where that path set none (the point lay outside the clip); kPixelSetElsewhere
+// where the general path drew (another target, pixel size or routine), and the caller works
+// out the pixel itself. Defined inline in raster/draw_steps.h.
 constexpr int32_t kPixelSetOnScreen = 1;
 constexpr int32_t kPixelSetNone = 0;
 constexpr int32_t kPixelSetElsewhere = -1;
 inline int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour,
                                 int32_t flags, int32_t useBackground, uint32_t* point);
-// (Defined inline in raster/draw_steps.h, at the end of this header.)
 
 // A put routine writes exactly the w x h destination rectangle:
 //   source, destination: the first source pixel and where it lands;
@@ -114,12 +108,11 @@ void AlphaPut(const uint8_t* source, uint8_t* destination, int32_t width, int32_
               void* customRoutine, intptr_t parameter);
 
 // ---- a repeated alpha put, redone only where it changes something ----------
-// Putting the same source in alpha mode at the same place again and again
-// brings every target pixel to a value that one more put leaves alone. A
-// caller that repeats the put of a source with its top-left pixel on the
-// target's can redo it only at the pixels where it still changes something,
-// with the same result as the whole put. A point names a target pixel as
-// (y << 16) | x; points outside the source or the clip rectangle are skipped.
+// Repeating an alpha-mode put of the same source at the same place brings every target pixel
+// to a value one more put leaves alone. A caller that repeats the put of a source with its
+// top-left pixel on the target's can redo it only where it still changes something, with the
+// same result as the whole put. A point names a target pixel as (y << 16) | x; points outside
+// the source or the clip rectangle are skipped.
 
 constexpr uint32_t PackPoint(int32_t x, int32_t y) {
   return (static_cast<uint32_t>(y) << 16) | static_cast<uint32_t>(x);
@@ -136,13 +129,11 @@ int32_t AlphaPutPoints(ImageBuffer* target, const ImageBuffer* source, const uin
 // left out, so a point listed twice is blended only the first time.
 int32_t AlphaPutPointsOver(ImageBuffer* target, const ImageBuffer* source, uint32_t colour,
                            const uint32_t* points, int32_t count, uint32_t* stillChanging);
-// The same for a source of one colour everywhere, `sourceColour`, covering
-// the whole clip rectangle, where every listed pixel is known to hold
-// `colour`, or the put's result already (a point listed twice): the result
-// is stored without the target being read. Returns 0, as no stored result
-// changes under a further put; -1 with error number 1 where that would not
-// be so, for then a point listed twice would be blended twice, or where
-// PutImage fails.
+// The same for a source of one colour everywhere, `sourceColour`, covering the whole clip
+// rectangle, where every listed pixel is known to hold `colour` or the put's result already (a
+// point listed twice): the result is stored without the target being read. Returns 0, as no
+// stored result changes under a further put; -1 with error number 1 where one would (a point
+// listed twice would then be blended twice), or where PutImage fails.
 int32_t AlphaPutColourPointsKnownOver(ImageBuffer* target, uint32_t sourceColour,
                                       uint32_t colour, const uint32_t* points, int32_t count);
 // Every point where a put would change the target now, in row order; -1
@@ -159,7 +150,6 @@ void RasterThreadEnd();
 
 constexpr int32_t kMaxImageSide = 1 << 28;
 
-// The geometry of an image as every reader sees it.
 struct ImageInfo {
   int32_t bytesPerPixel;
   int32_t width;
@@ -173,10 +163,9 @@ struct ImageInfo {
 bool ReadImageInfo(const ImageBuffer* image, int32_t targetBytesPerPixel, ImageInfo* info);
 
 // ---- the inline fast path --------------------------------------------------------
-// PixelSetOnScreen is inlined into its caller's loop, so the records it reads
-// and the steps it takes are declared here too. Of them only the coordinate
-// rounding (RoundCoordinate, RoundsInto, TruncateToInt32) is meant for
-// callers, who work out the pixel a point lands on as the primitives do; the
-// rest is the library's own (raster/raster_internal.h).
+// PixelSetOnScreen is inlined into its caller's loop, so the records it reads and the steps it
+// takes are declared here too. Of them only the coordinate rounding (RoundCoordinate,
+// RoundsInto, TruncateToInt32) is meant for callers, who work out the pixel a point lands on
+// as the primitives do; the rest is the library's own.
 #include "raster/screen_state.h"
 #include "raster/draw_steps.h"

@@ -1,6 +1,4 @@
-// The raster library's insides: the mode set's description, the drawing
-// context's inline steps, the put routines and tables, and the sleep hook.
-// For the library's own files and its tests; callers include raster.h.
+// The raster library's insides, for its own files and its tests; callers include raster.h.
 #pragma once
 
 #include <cstddef>
@@ -28,11 +26,10 @@ struct ModeInfo {
   uint8_t textRows;
 };
 
-// Bytes of one frame-buffer page of width x height pixels at depth (after
-// normalisation: 15 and 16 give 2 bytes, 24 and 32 give 4), or 0 when a
-// page that large can't be one block on a machine whose largest block is
-// largestBlock bytes (PTRDIFF_MAX here; 2^31 - 1 on a 32-bit machine).
-// Computed in 64 bits, so no size wraps on the way.
+// Bytes of one frame-buffer page of width x height pixels at depth (15 and 16 give 2 bytes,
+// 24 and 32 give 4), or 0 when a page that large can't be one block on a machine whose largest
+// block is largestBlock bytes (PTRDIFF_MAX here; 2^31 - 1 on a 32-bit machine). Computed in
+// 64 bits, so no size wraps on the way.
 uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t largestBlock);
 
 struct PixelPoint {
@@ -55,26 +52,23 @@ void AlphaMaskPut(const uint8_t* source, uint8_t* destination, int32_t width, in
                   int32_t sourcePitch, int32_t destinationPitch, int32_t alpha,
                   void* customRoutine, intptr_t parameter);
 
-// The two alpha routine tables: plain, and the one with the fastest blend
-// this processor runs.
+// Plain, and with the fastest blend this processor runs.
 const AlphaRoutineTable* PlainAlphaRoutines();
 const AlphaRoutineTable* FastAlphaRoutines();
 
 // The graphics sleep installed as the runtime's sleep hook while a mode is set.
 void GraphicsSleep(int32_t milliseconds);
-// The key-pressed flag: the sleep reads and clears it. Only a window driver
-// would raise it, and this library carries none.
+// Reads and clears the key-pressed flag. Only a window driver would raise it, and this
+// library carries none.
 bool RasterTakeKey();
 
-// Program-end teardown of the mode (the atexit handler calls it with
-// RuntimeOtherThreadsRunning()). While other threads may still draw, only
-// the hooks are cleared and the mode's memory is left alone.
+// The atexit handler's teardown. While other threads may still draw, only the hooks are
+// cleared and the mode's memory is left alone.
 void RasterProgramEnd(bool otherThreadsRunning);
 
 // ---- the inline steps ------------------------------------------------------------
-// Target and pixel routines kept when they are already right, colour and
-// point conversion, and the rest of the lock protocol; what they rarely
-// need (a new target, new routines, the driver's hooks) stays out of line.
+// What every primitive does inline; what it rarely needs (a new target, new routines, the
+// driver's hooks) stays out of line.
 
 DrawContext* RenewDrawContext(DrawContext* context, const ScreenMode* mode);
 bool SelectNewTarget(DrawContext* context, const ImageBuffer* image);
@@ -110,15 +104,12 @@ inline bool SelectTarget(DrawContext* context, const ImageBuffer* image) {
 
 bool ActiveBlendIsSimd();  // raster/blend.h
 
-// The choice of pixel routines also raises the mode's kSimdAvailable again
-// when a faster blend has come into use since; until then the choice is
-// made anew. With the blend left as it was, the pixel routines stay chosen
-// whichever blend that is.
+// Choosing pixel routines also raises the mode's kSimdAvailable once a faster blend is in
+// use, so until the flag has caught up the choice is made anew.
 inline bool SimdFlagCaughtUp(const ScreenMode* mode) {
   return (mode->flags.load(std::memory_order_relaxed) & kSimdAvailable) || !ActiveBlendIsSimd();
 }
 
-// The routines already chosen for the target's pixel size still hold.
 inline bool PixelRoutinesCurrent(const DrawContext* context, const ScreenMode* mode) {
   return context->routinesBytesPerPixel == context->targetBytesPerPixel && mode &&
          SimdFlagCaughtUp(mode);
@@ -137,8 +128,7 @@ inline void SelectPixelRoutines(DrawContext* context, uint32_t colour) {
   SelectPixelRoutinesOn(context, CurrentScreenMode());
 }
 
-// The context's pixel routine; the 32-bit store is made here, without the
-// call through the table, which costs more than the store itself.
+// The 32-bit store is made here: the call through the table costs more than the store.
 inline void StorePixel(DrawContext* context, int32_t x, int32_t y, uint32_t colour) {
   if (context->putPixel == PutPixel32) {
     std::memcpy(PixelAddress32(context, static_cast<uint32_t>(x), static_cast<uint32_t>(y)),

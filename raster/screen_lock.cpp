@@ -1,8 +1,5 @@
-// The screen lock and the dirty rows. The lock is a pair of bits that both
-// threads change; here every change is one atomic read-modify-write, as
-// ScreenLock sets one bit and must keep the other. With the off-screen
-// driver the lock excludes nothing. The primitive half of the protocol is
-// inline, in raster/draw_steps.h.
+// ScreenLock sets one lock bit and must keep the other, so here every change is one atomic
+// read-modify-write. The primitives' half of the protocol is inline, in raster/draw_steps.h.
 #include "raster/raster_internal.h"
 
 void ScreenLock() {

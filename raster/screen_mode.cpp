@@ -1,6 +1,5 @@
-// Setting and tearing down the screen mode: the frame-buffer pages and the
-// mode's tables, the off-screen driver, the runtime hooks, and the teardown
-// at program end.
+// Setting and tearing down the screen mode: the pages and tables, the off-screen driver, the
+// runtime hooks, and the teardown at program end.
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -88,8 +87,7 @@ void NormaliseDepth(ScreenMode* mode, int32_t depth) {
   mode->pitch = mode->bytesPerPixel * mode->width;
 }
 
-// The pages and the mode's tables. Pages are left undefined here; the clear
-// at the end of the mode set fills them.
+// Pages are left undefined here; the clear at the end of the mode set fills them.
 bool AllocateModeMemory(ScreenMode* mode, int32_t pageCount) {
   const size_t pageSize = static_cast<size_t>(mode->pitch) * static_cast<size_t>(mode->height);
   const size_t rows = static_cast<size_t>(mode->height) * static_cast<size_t>(mode->scanlineSize);
@@ -220,8 +218,7 @@ uint64_t ModePageBytes(int32_t width, int32_t height, int32_t depth, uint64_t la
   return page <= largestBlock ? page : 0;
 }
 
-// No hooks: its lock and unlock do nothing, and without hooks to pair up,
-// a primitive's lock steps are plain stores (raster/draw_steps.h).
+// Without lock hooks to pair up, a primitive's lock steps are plain stores (draw_steps.h).
 const ScreenDriver kNullDriver = {"Null", nullptr, nullptr, nullptr, nullptr, nullptr};
 
 std::atomic<ScreenMode*> g_currentScreenMode{nullptr};
@@ -257,8 +254,7 @@ void RasterProgramEnd(bool otherThreadsRunning) {
   // The calling thread's own context is nobody else's business.
   RasterThreadEnd();
   if (otherThreadsRunning) {
-    // Another thread may be inside a primitive on these very pages: freeing
-    // them now would pull the memory from under it. The process is ending,
+    // Another thread may be inside a primitive on these very pages; the process is ending,
     // so the mode stays where it is, still reachable.
     RuntimeSetHooks(nullptr);
     return;

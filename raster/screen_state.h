@@ -1,6 +1,5 @@
-// The records the library works on: the screen mode and its driver, and
-// each thread's drawing context. Included by raster.h for its inline fast
-// path; only the library reads or writes them.
+// The screen mode, its driver and each thread's drawing context. Included by raster.h for
+// its inline fast path; only the library reads or writes them.
 #pragma once
 
 #include <atomic>
@@ -26,10 +25,9 @@ constexpr uint32_t kAlphaPrimitives = 0x8;
 constexpr uint32_t kSimdAvailable = 0x1000000;  // a faster blend is in use
 constexpr uint32_t kHighColourRequested = 0x20000000;
 
-// The mode record holds, beside what the off-screen driver uses, the state
-// of window drivers, palettes at 8 bits or less, text output and input:
-// the mode set allocates and frees it and nothing here reads it. It is kept
-// so that the record is the whole described mode, field for field, and a
+// Beside what the off-screen driver uses, the record holds the state of window drivers,
+// palettes at 8 bits or less, text output and input, which the mode set allocates and frees
+// and nothing here reads: the record is the whole described mode, field for field, so a
 // window driver can be added without a new layout.
 constexpr int32_t kEventCapacity = 128;
 constexpr int32_t kEventRecordSize = 20;
@@ -65,10 +63,9 @@ struct ScreenMode {
   int32_t eventRead;
   int32_t eventWrite;
   RuntimeMutex* eventGuard;
-  // The mode bits. The lock bits (kLockHeld, kAutoLock) are kept apart, in
-  // a byte that holds nothing else: a primitive sets or clears both with one
-  // store of that byte and never touches the mode bits, which the other
-  // thread may be changing. ModeFlags gives the two together.
+  // The lock bits (kLockHeld, kAutoLock) have a byte of their own: a primitive sets or clears
+  // both with one store and never touches the mode bits, which the other thread may be
+  // changing. ModeFlags gives the two together.
   std::atomic<uint32_t> flags;
   std::atomic<uint8_t> lockBits;
 };
