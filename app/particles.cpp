@@ -1,7 +1,7 @@
 #include "app/particles.h"
 
 #include "app/saver_state.h"
-#include "raster/raster.h"
+#include "raster/draw_steps.h"  // PixelSetOnScreen, inline in the particle loop
 #include "runtime/runtime.h"
 
 namespace {

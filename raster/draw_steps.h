@@ -1,17 +1,15 @@
-// The steps a pixel set on the screen takes without a call (the primitive lock protocol among
-// them), and the coordinate rounding that the primitives and their callers share. The
-// snowfall sets 10001 pixels a frame, one call each, so these are inline.
+// The steps a pixel set on the screen takes without a call, the primitive lock protocol among
+// them, and PixelSetOnScreen, which takes them. The snowfall sets 10001 pixels a frame, so its
+// particle loop includes this header to have them inline; the library's insides come with it,
+// which is why raster.h does not include it.
 #pragma once
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "raster/raster.h"
+#include "raster/screen_state.h"
 
 void PutPixel32(DrawContext* context, int32_t x, int32_t y, uint32_t colour);
-
-constexpr int32_t kCoordinateLimit = 1 << 30;
 
 // A target's rows follow one another at its pitch, so the address needs no look-up in the
 // row table, which is one more cache miss at large sizes.
@@ -38,43 +36,6 @@ inline void ApplyRelative(DrawContext* context, int32_t flags, float* x1, float*
     context->lastX = *x1;
     context->lastY = *y1;
   }
-}
-
-// A double truncated toward zero; out of range, and for NaN, INT32_MIN, as
-// SSE2's conversion gives it. RoundsInto refuses that with the negatives.
-inline int32_t TruncateToInt32(double value) {
-#if defined(__SSE2__)
-  return _mm_cvttsd_si32(_mm_set_sd(value));
-#else
-  return value > -2147483649.0 && value < 2147483648.0 ? static_cast<int32_t>(value) : INT32_MIN;
-#endif
-}
-
-// The sum with 0.5 is taken in double, where it is exact for every float; in float it would
-// round 0.49999997 up to 1. The truncating conversion completes the rounding without trunc();
-// it is undefined out of range, so the sum is clamped first (for a whole limit, trunc(s) >
-// limit exactly when s > limit, and likewise below). NaN fails every comparison and ends at
-// the far negative limit, which is clipped.
-inline int32_t RoundCoordinate(float v) {
-  const double value = v;
-  const double shifted = v > 0 ? value + 0.5 : value - 0.5;
-  if (!(shifted > -static_cast<double>(kCoordinateLimit))) return -kCoordinateLimit;
-  if (shifted > static_cast<double>(kCoordinateLimit)) return kCoordinateLimit;
-  return TruncateToInt32(shifted);
-}
-
-// Whether RoundCoordinate(v) lies in [0, limit), for a limit of at most kCoordinateLimit, and
-// which value it is then. Above -0.5, rounding half away from zero is v + 0.5 (exact in
-// double) truncated. Two comparisons instead of the clamps: the limit is compared after the
-// truncation the pixel needs anyway (for s > 0, s < limit exactly when trunc(s) < limit), and
-// a sum of 2^31 or more truncates to INT32_MIN and is refused with the negatives.
-inline bool RoundsInto(float v, int32_t limit, uint32_t* rounded) {
-  const double shifted = static_cast<double>(v) + 0.5;
-  if (!(shifted > 0.0)) return false;
-  const int32_t whole = TruncateToInt32(shifted);
-  if (whole < 0 || whole >= limit) return false;
-  *rounded = static_cast<uint32_t>(whole);
-  return true;
 }
 
 // ---- the primitive lock protocol ---------------------------------------------
@@ -176,6 +137,15 @@ constexpr uint64_t kNoScreenPixel = ~uint64_t{0};
   EndDrawOn(mode, false);
   return PackPoint(static_cast<int32_t>(column), static_cast<int32_t>(row));
 }
+
+// PixelSet, telling the caller which pixel it set where that costs nothing: kPixelSetOnScreen
+// with *point = PackPoint(x, y) where the direct path set one of the screen's 32-bit pixels;
+// kPixelSetNone where that path set none (the point lay outside the clip); kPixelSetElsewhere
+// where the general path drew (another target, pixel size or routine), and the caller works
+// out the pixel itself (RoundsInto).
+constexpr int32_t kPixelSetOnScreen = 1;
+constexpr int32_t kPixelSetNone = 0;
+constexpr int32_t kPixelSetElsewhere = -1;
 
 // PixelSet by the general path, for PixelSetOnScreen: kPixelSetElsewhere.
 int32_t PixelSetElsewhere(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "raster/coordinates.h"
 #include "raster/image_header.h"
 
 // ---- named arguments -------------------------------------------------------------
@@ -65,17 +66,6 @@ void DrawLine(ImageBuffer* target, float x1, float y1, float x2, float y2, uint3
 // useBackground non-zero: a colour not given means the background colour.
 void PixelSet(ImageBuffer* target, float x, float y, uint32_t colour, int32_t flags,
               int32_t useBackground);
-
-// PixelSet, telling the caller which pixel it set where that costs nothing: kPixelSetOnScreen
-// with *point = PackPoint(x, y) where the direct path set one of the screen's 32-bit pixels;
-// kPixelSetNone where that path set none (the point lay outside the clip); kPixelSetElsewhere
-// where the general path drew (another target, pixel size or routine), and the caller works
-// out the pixel itself. Defined inline in raster/draw_steps.h.
-constexpr int32_t kPixelSetOnScreen = 1;
-constexpr int32_t kPixelSetNone = 0;
-constexpr int32_t kPixelSetElsewhere = -1;
-inline int32_t PixelSetOnScreen(ImageBuffer* target, float x, float y, uint32_t colour,
-                                int32_t flags, int32_t useBackground, uint32_t* point);
 
 // A put routine writes exactly the w x h destination rectangle:
 //   source, destination: the first source pixel and where it lands;
@@ -161,11 +151,3 @@ struct ImageInfo {
 // header's 0. False for an unusable header (pixel size other than 1, 2, 4,
 // a pitch smaller than a row, or a side above kMaxImageSide).
 bool ReadImageInfo(const ImageBuffer* image, int32_t targetBytesPerPixel, ImageInfo* info);
-
-// ---- the inline fast path --------------------------------------------------------
-// PixelSetOnScreen is inlined into its caller's loop, so the records it reads and the steps it
-// takes are declared here too. Of them only the coordinate rounding (RoundCoordinate,
-// RoundsInto, TruncateToInt32) is meant for callers, who work out the pixel a point lands on
-// as the primitives do; the rest is the library's own.
-#include "raster/screen_state.h"
-#include "raster/draw_steps.h"

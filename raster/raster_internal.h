@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "raster/raster.h"
+#include "raster/screen_state.h"
+#include "raster/draw_steps.h"
 
 // The off-screen driver "Null": no hooks, so lock and unlock do nothing.
 extern const ScreenDriver kNullDriver;

@@ -1,5 +1,4 @@
-// The screen mode, its driver and each thread's drawing context. Included by raster.h for
-// its inline fast path; only the library reads or writes them.
+// The screen mode, its driver and each thread's drawing context: the library's own records.
 #pragma once
 
 #include <atomic>

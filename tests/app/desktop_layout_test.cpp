@@ -15,6 +15,7 @@
 #include "app/saver_state.h"
 #include "app/snowfall.h"
 #include "raster/raster.h"
+#include "runtime/runtime.h"
 #include "tests/app/snowfall_reference.h"
 
 bool operator==(const SaverRect& a, const SaverRect& b) {

@@ -20,7 +20,7 @@
 #include "app/saver_state.h"
 #include "app/snowfall.h"
 #include "png/png.h"
-#include "raster/raster.h"
+#include "raster/raster_internal.h"
 #include "resources/logo.h"
 #include "tests/app/command_line.h"
 

@@ -15,6 +15,7 @@
 #include "png/png.h"
 #include "raster/raster.h"
 #include "resources/logo.h"
+#include "runtime/runtime.h"
 
 namespace {
 
