@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "raster/blend.h"
 #include "raster_fixture.h"
 
 namespace {
@@ -328,10 +329,13 @@ TEST_F(PixelSetTest, TheScreenGetsWhatAnImageOfItsSizeGets) {
 
 // The pixel reported is the one pixel the call changed, and a call reported
 // to set none changed none, at plain, relative, clipped and odd points; on
-// another target the general path draws and says so.
+// another target the general path draws and says so. The scalar blend is
+// forced: the direct path must not depend on which blend is in use.
 TEST_F(PixelSetTest, OnScreenReportsThePixelItSet) {
   constexpr int32_t kWidth = 37, kHeight = 23;
   constexpr uint32_t kGround = 0xFF000000u;
+  const BlendKernel chosen = ActiveBlendKernel();
+  ASSERT_TRUE(ForceBlendKernel(BlendKernel::kScalar));
   SetMode(kWidth, kHeight);
   for (int32_t y = 0; y < kHeight; ++y)
     for (int32_t x = 0; x < kWidth; ++x) SetScreenPixel(x, y, kGround);
@@ -375,6 +379,7 @@ TEST_F(PixelSetTest, OnScreenReportsThePixelItSet) {
   uint32_t point = 0;
   EXPECT_EQ(PixelSetOnScreen(image.get(), 1, 2, kWhite, 4, 0, &point), kPixelSetElsewhere);
   EXPECT_EQ(ImagePixel32(image.get(), 1, 2), kWhite);
+  ForceBlendKernel(chosen);
 }
 
 TEST_F(PixelSetTest, DoesNothingWithoutAMode) {

@@ -350,8 +350,8 @@ TEST_F(PutImageTest, APutOfAnImageOntoItselfGivesTheReferenceResultWithEveryBlen
     EXPECT_TRUE(ForceBlendKernel(kernel));
     std::vector<uint8_t> block(BytesOf(original.get()),
                                BytesOf(original.get()) + blockSize);
-    EXPECT_EQ(PutImage(AsImage(block.data()), dx, dy, AsImage(block.data()), 0, 0, 30, 2, 4, 6, AlphaPut, -1,
-                       nullptr, 0),
+    EXPECT_EQ(PutImage(AsImage(block.data()), dx, dy, AsImage(block.data()), 0, 0, 30, 2, 4, 6,
+                       AlphaPut, -1, nullptr, 0),
               0);
     return block;
   };
