@@ -270,8 +270,8 @@ TEST_F(PutImageTest, AForeignPitchIsFollowedAndItsGapNeverRead) {
       std::memcpy(&block[32 + y * 32 + x * 4], &value, 4);
     }
   }
-  EXPECT_EQ(PutImage(nullptr, 0, 0, AsImage(block.data()), kWhole, kWhole, kWhole, kWhole, 4, 6, AlphaPut,
-                     -1, nullptr, 0),
+  EXPECT_EQ(PutImage(nullptr, 0, 0, AsImage(block.data()), kWhole, kWhole, kWhole, kWhole, 4, 6,
+                     AlphaPut, -1, nullptr, 0),
             0);
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 8; ++x) {
