@@ -27,11 +27,15 @@ uint32_t FillColour(int32_t bytesPerPixel, uint32_t colour, int32_t flags) {
   }
 }
 
-// An image no larger than the screen is within the limit whatever its size: the screen's page
-// was made at that size, and a desktop-sized backdrop must exist wherever the frame does, on
-// video walls and 8K screens too.
-bool WithinImageLimit(const ScreenMode& mode, int32_t width, int32_t height, uint64_t bytes) {
-  return bytes <= kMaxImagePixelBytes || (width <= mode.width && height <= mode.height);
+// An image whose pixels take no more bytes than the screen's page is within the limit whatever
+// its size: the page was made at that size, and a desktop-sized backdrop must exist wherever the
+// frame does, on video walls and 8K screens too. Bytes, not pixels: a 32-bit image on a 16-bit
+// screen is twice the page.
+bool WithinImageLimit(const ScreenMode& mode, int32_t width, int32_t height, int32_t bytesPerPixel,
+                      uint64_t bytes) {
+  const uint64_t rowBytes = static_cast<uint64_t>(width) * static_cast<uint64_t>(bytesPerPixel);
+  return bytes <= kMaxImagePixelBytes ||
+         (rowBytes <= static_cast<uint64_t>(mode.pitch) && height <= mode.height);
 }
 
 bool ValidPixelSize(uint32_t bytesPerPixel) {
@@ -88,7 +92,8 @@ ImageBuffer* ImageCreate(int32_t width, int32_t height, uint32_t colour, int32_t
       (static_cast<uint64_t>(width) * bytesPerPixel + kPitchAlignment - 1) /
       kPitchAlignment * kPitchAlignment;
   const uint64_t size = pitch * static_cast<uint64_t>(height) + kImageHeaderSize;
-  if (pitch > 0x7FFFFFFFu || !WithinImageLimit(*mode, width, height, pitch * static_cast<uint64_t>(height)) ||
+  if (pitch > 0x7FFFFFFFu || !WithinImageLimit(*mode, width, height, bytesPerPixel,
+                        pitch * static_cast<uint64_t>(height)) ||
       size > static_cast<uint64_t>(PTRDIFF_MAX)) {
     return nullptr;
   }

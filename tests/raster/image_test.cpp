@@ -111,6 +111,12 @@ TEST_F(ImageCreateTest, AnImageOfTheScreensSizeIsMadePastTheImageLimit) {
   EXPECT_EQ(ImageCreate(8194, 8193, 0, 0, 0), nullptr);
   DropScreenMode();
   EXPECT_EQ(ImageCreate(4, 4, 0, 32, 0), nullptr);
+  // The page's bytes count, not its pixels: on a 16-bit screen a 32-bit
+  // image of the screen's size is twice the page.
+  SetMode(8193, 8193, 16);
+  EXPECT_NE(ImagePtr(ImageCreate(8193, 8193, 0, 16, 0)), nullptr);
+  EXPECT_EQ(ImageCreate(8193, 8193, 0, 32, 0), nullptr);
+  DropScreenMode();
 }
 
 TEST_F(ImageCreateTest, DepthsPickTheirPixelSizes) {
