@@ -103,7 +103,7 @@ ImageBuffer* ComposeBackdrop(LogoAreas& logoAreas, ImageBuffer* logo) {
   // A null logo is refused by the put and leaves the backdrop plain blue.
   const DesktopLayout& layout = saverState.layout;
   const ImageHeader* header = HeaderOf(logo);
-  SaverRect areas[kMaxMonitors];
+  SaverRect areas[kMaxLogos];
   int32_t areaCount = 0;
   if (layout.monitorCount == 0) {
     // A FrameBuffer sized without a layout is one monitor.

@@ -24,7 +24,7 @@ struct RowSpan {
 // (right and bottom exclusive). Elsewhere the backdrop is kBackdropColour, so
 // a pixel there is put back without reading it.
 struct LogoAreas {
-  SaverRect areas[kMaxMonitors];
+  SaverRect areas[kMaxLogos];
   int32_t count = 0;
   // The same, row by row: rows[y] spans every visible logo pixel of desktop
   // row y; rows[rowCount] is empty, for rows past the desktop. Null: the

@@ -12,7 +12,8 @@ void SelectRunMode() {
     ProgramEnd(0);
   }
   if (mode == RunMode::Preview) saverState.preview = 1;
-  SnapshotDesktop();
+  // A window with no frame behind it would paint nothing.
+  if (!SnapshotDesktop()) ProgramEnd(0);
   // Without the window thread nothing would ever raise the quit flag.
   if (ThreadStart(WindowThread, 0) == nullptr) ProgramEnd(0);
 }

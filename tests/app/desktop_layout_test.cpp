@@ -111,24 +111,34 @@ TEST(LayOutDesktop, UnusableRectanglesAreLeftOutAndABadPrimaryFallsToTheFirstUsa
   EXPECT_EQ(LayOutDesktop(monitors, 4, 3).previewWidth, 640);
 }
 
-TEST(LayOutDesktop, ADesktopTooLargeForOneFrameIsThePrimaryMonitorAlone) {
+TEST(LayOutDesktop, ADesktopTooLargeForOneFrameIsCoveredByAShrunkFrame) {
   const SaverRect monitors[] = {
       {-40000, 0, -38000, 1000}, {0, 0, 1920, 1080}, {30000, 0, 31000, 800}};
   DesktopLayout layout = LayOutDesktop(monitors, 3, 1);
-  EXPECT_EQ(layout.desktop, monitors[1]);
-  EXPECT_EQ(Monitors(layout), (std::vector<SaverRect>{{0, 0, 1920, 1080}}));
+  EXPECT_EQ(layout.desktop, (SaverRect{-40000, 0, 31000, 1080}));
+  EXPECT_EQ(layout.monitorCount, 3);
   EXPECT_EQ(layout.previewWidth, 1920);
-  // The largest desktop a frame holds is still laid out whole.
-  const SaverRect widest[] = {{-32768, 0, 0, 10}, {0, 0, 32767, 10}};
-  EXPECT_EQ(LayOutDesktop(widest, 2, 1).monitorCount, 2);
+  // 71000 pixels wide: halved, the frame holds it, with the logos.
+  const Coverage fit = FitToMemory(layout, [](const uint64_t*, int32_t) { return true; });
+  EXPECT_EQ(fit.step, 2);
+  EXPECT_FALSE(fit.plainField);
+  EXPECT_EQ(fit.layout.desktop, (SaverRect{-40000, 0, -40000 + 35500, 540}));
+  EXPECT_EQ(fit.layout.monitors[1], (SaverRect{20000, 0, 20960, 540}));
 }
 
-TEST(LayOutDesktop, ReadsNoMoreThanTheMonitorLimit) {
+// A wall of 24 monitors in a row: all are covered, and the logos stop at
+// the limit, but never leave out the primary monitor.
+TEST(LayOutDesktop, EveryMonitorIsCoveredAndTheLogosStopAtTheLimit) {
   std::vector<SaverRect> row;
-  for (int32_t i = 0; i < kMaxMonitors + 4; ++i) row.push_back({i * 100, 0, i * 100 + 100, 50});
-  DesktopLayout layout = LayOutDesktop(row.data(), static_cast<int32_t>(row.size()), 0);
-  EXPECT_EQ(layout.monitorCount, kMaxMonitors);
-  EXPECT_EQ(layout.desktop, (SaverRect{0, 0, kMaxMonitors * 100, 50}));
+  for (int32_t i = 0; i < 24; ++i) row.push_back({i * 100, 0, i * 100 + 100, 50});
+  DesktopLayout layout = LayOutDesktop(row.data(), 24, 2);
+  EXPECT_EQ(layout.desktop, (SaverRect{0, 0, 2400, 50}));
+  ASSERT_EQ(layout.monitorCount, kMaxLogos);
+  EXPECT_EQ(layout.monitors[kMaxLogos - 1], (SaverRect{1500, 0, 1600, 50}));
+  layout = LayOutDesktop(row.data(), 24, 20);
+  EXPECT_EQ(layout.desktop, (SaverRect{0, 0, 2400, 50}));
+  EXPECT_EQ(layout.monitors[0], (SaverRect{0, 0, 100, 50}));
+  EXPECT_EQ(layout.monitors[kMaxLogos - 1], (SaverRect{2000, 0, 2100, 50}));
 }
 
 // ---- the backdrop on such a desktop -------------------------------------------------------
@@ -261,14 +271,14 @@ bool HoldsWithinRoom(const uint64_t* sizes, int32_t count) {
   return total <= room;
 }
 
-TEST(FitToMemory, GivesUpTheLogoBeforeAnyMonitorAndThePrimaryAloneLast) {
+TEST(FitToMemory, GivesUpTheLogoFirstThenShrinksTheWholeWallByOneFactor) {
   SaverRect wall[9];
   for (int32_t i = 0; i < 9; ++i) {
     const int32_t left = (i % 3 - 1) * 3840, top = (i / 3 - 1) * 2160;
     wall[i] = {left, top, left + 3840, top + 2160};
   }
   const DesktopLayout layout = LayOutDesktop(wall, 9, 4);
-  const uint64_t frame = uint64_t{11520} * 6480 * 4, primary = uint64_t{3840} * 2160 * 4;
+  const uint64_t frame = uint64_t{11520} * 6480 * 4;
 
   room = 4 * frame;  // the frame, the backdrop, the snapshot and the window
   Coverage fit = FitToMemory(layout, HoldsWithinRoom);
@@ -284,13 +294,35 @@ TEST(FitToMemory, GivesUpTheLogoBeforeAnyMonitorAndThePrimaryAloneLast) {
   room = 3 * frame - 1;  // the window still covers the wall
   fit = FitToMemory(layout, HoldsWithinRoom);
   EXPECT_FALSE(fit.plainField);
-  EXPECT_EQ(fit.layout.desktop, (SaverRect{0, 0, 3840, 2160}));
-  EXPECT_EQ(fit.layout.monitorCount, 1);
+  EXPECT_EQ(fit.layout.desktop, (SaverRect{-3840, -2160, -3840 + 5760, -2160 + 3240}));
+  ASSERT_EQ(fit.layout.monitorCount, 9);
+  for (int32_t i = 0; i < 9; ++i) {
+    const int32_t left = i % 3 * 1920, top = i / 3 * 1080;
+    EXPECT_EQ(fit.layout.monitors[i], (SaverRect{left, top, left + 1920, top + 1080})) << i;
+  }
+  // An allocation that fails at this step goes on from the next one.
+  const Coverage next = FitToMemory(layout, HoldsWithinRoom, fit.step + 1);
+  EXPECT_TRUE(next.plainField);
+  EXPECT_EQ(next.layout.desktop, fit.layout.desktop);
 
-  room = frame + 2 * primary / 4;  // a quarter of the primary's frame, twice
+  room = 0;  // nothing fits: a plain field of one pixel, then nothing
   fit = FitToMemory(layout, HoldsWithinRoom);
   EXPECT_TRUE(fit.plainField);
-  EXPECT_EQ(fit.layout.desktop, (SaverRect{0, 0, 1920, 1080}));
+  EXPECT_EQ(fit.layout.desktop, (SaverRect{-3840, -2160, -3839, -2159}));
+  EXPECT_EQ(FitToMemory(layout, HoldsWithinRoom, fit.step + 1).step, -1);
+}
+
+// A row of six monitors keeps each monitor's shape when shrunk: the frame
+// is not the primary monitor stretched six-fold.
+TEST(ShrinkLayout, EveryMonitorKeepsItsShapeAndItsPlace) {
+  SaverRect row[6];
+  for (int32_t i = 0; i < 6; ++i) row[i] = {i * 1920, 0, i * 1920 + 1920, 1080};
+  const DesktopLayout shrunk = ShrinkLayout(LayOutDesktop(row, 6, 0), 4);
+  EXPECT_EQ(shrunk.desktop, (SaverRect{0, 0, 2880, 270}));
+  ASSERT_EQ(shrunk.monitorCount, 6);
+  for (int32_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(shrunk.monitors[i], (SaverRect{i * 480, 0, i * 480 + 480, 270})) << i;
+  }
 }
 
 TEST_F(MonitorBackdrop, WithoutALogoEveryMonitorIsPlainBlue) {

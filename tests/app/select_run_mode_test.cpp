@@ -58,9 +58,10 @@ void ShowAboutBox() {
   std::fprintf(stderr, "about box, preview %d, snapshots %d", saverState.preview, snapshots.load());
 }
 
-void SnapshotDesktop() {
+bool SnapshotDesktop() {
   previewAtSnapshot = saverState.preview;
   ++snapshots;
+  return true;
 }
 
 uintptr_t WindowThread(uintptr_t value) {
