@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/run_mode.h"
+#include "app/saver_platform.h"
 #include "app/saver_state.h"
 #include "app/snowfall.h"
 #include "png/png.h"
@@ -49,6 +50,6 @@ int main(int argumentCount, char** argumentVector) {
   ImageBuffer* logo = static_cast<ImageBuffer*>(
       PngDecodeMemory(logoData, static_cast<int32_t>(logoSize), PngTarget::Image));
   SelectRunMode();
-  RunSnowfall(logo);
+  RunSnowfall(logo, FollowDesktopChange);
   ProgramEnd(0);
 }

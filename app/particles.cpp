@@ -123,3 +123,11 @@ void StepParticles(Particle* storage, const ArrayDescriptor<1>& particles,
   }
   points.EndSnow(snow);
 }
+
+void ScaleParticles(Particle* storage, const ArrayDescriptor<1>& particles, double xScale,
+                    double yScale) {
+  for (int32_t i = LowerBound(particles, 0); i <= UpperBound(particles, 0); ++i) {
+    storage[i].x *= xScale;
+    storage[i].y *= yScale;
+  }
+}

@@ -35,6 +35,11 @@ void PlaceParticle(Particle& particle, const double (&draws)[kDrawsPerParticle],
 // FrameBuffer to opaque white.
 void StepParticle(Particle& particle);
 
+// Spreads the particles that `particles` bounds over a desktop that changed
+// size: each position is scaled by the new size over the old, each step kept.
+void ScaleParticles(Particle* storage, const ArrayDescriptor<1>& particles, double xScale,
+                    double yScale);
+
 // Steps the particles of `storage` that `particles` bounds, in index order,
 // and starts `points`' snow lists again. With `follow`, the pixel each one
 // set is listed there, in the logo snow where `logoAreas` hold it, else in

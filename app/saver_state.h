@@ -105,11 +105,13 @@ struct SaverState {
   // each monitor lies in the frame. Written with width and height.
   DesktopLayout layout;
   // Full-screen, the screen area the window covers: every monitor, even
-  // where memory left room for a frame of the primary monitor alone (the
-  // frame is then stretched over it). Written with the layout.
+  // where memory left room only for a smaller frame (the frame is then
+  // stretched over it). Written with the layout.
   SaverRect screenArea;
   // 1 where memory left no room for the backdrop: the blue field alone.
   int32_t plainField;
+  // Where a change of the monitors stands; see SaverDesktopChange.
+  int32_t desktopChange;
 };
 
 extern SaverState saverState;
@@ -125,4 +127,22 @@ inline int32_t SaverQuitRaised() {
 }
 inline void SaverRaiseQuit() {
   __atomic_store_n(&saverState.quit, 1, __ATOMIC_RELAXED);
+}
+
+// A change of the monitors is followed between two frames. The window thread
+// asks (and paints nothing from then on), the main thread lays the desktop
+// out anew, makes the frame and backdrop and says it has (writing the layout,
+// the sizes and the DibHeader before it does), and the window thread moves
+// the window over the new desktop and paints again. So no paint ever reads a
+// frame that is being replaced.
+enum : int32_t {
+  kDesktopSteady = 0,       // the window thread paints
+  kDesktopChangeAsked = 1,  // set by the window thread; no paint until steady
+  kDesktopChangeMade = 2,   // set by the main thread; the new layout is in SaverState
+};
+inline int32_t SaverDesktopChange() {
+  return __atomic_load_n(&saverState.desktopChange, __ATOMIC_ACQUIRE);
+}
+inline void SaverSetDesktopChange(int32_t state) {
+  __atomic_store_n(&saverState.desktopChange, state, __ATOMIC_RELEASE);
 }

@@ -2,8 +2,11 @@
 // created (a topmost full-screen popup, or a child of the preview host), and
 // its message loop repaints it from the FrameBuffer every 17 ms until it is
 // destroyed, which raises the quit flag that ends the animation.
+#include "app/activation.h"
+#include "app/paint_hold.h"
 #include "app/run_mode.h"
 #include "app/saver_platform.h"
+#include "app/desktop_watch.h"
 #include "app/win32_types.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"
@@ -30,8 +33,7 @@ static_assert(kClassStyle == 0x0883 && kPreviewStyle == 0x40000000u &&
               "the saver window's styles");
 
 // The rectangle the window covers: the preview host's, or full-screen the
-// area of the snapshot, every monitor. It is taken once: monitors that come
-// or go while the saver runs leave the window where it started.
+// area of the frame's layout, every monitor.
 void TakeWindowRect() {
   if (saverState.preview != 0) {
     GetWindowRect(AsWindow(saverState.parentWindow), AsWin32(&saverState.windowRect));
@@ -144,8 +146,18 @@ void HandleInput(HWND window, UINT message) {
   }
 }
 
+ActivationWatch activation;
+
+// Another program that takes the foreground shows above the saver and gets
+// its keys: a full-screen saver ends then.
+void CloseOnActivationLoss(HWND window, UINT message, WPARAM wParam) {
+  const bool active = message == WM_ACTIVATE ? LOWORD(wParam) != WA_INACTIVE : wParam != 0;
+  if (LosesActivation(activation, active)) CloseOnInput(window);
+}
+
 LRESULT OnCreate(HWND window) {
   GetCursorPos(AsWin32(&saverState.savedCursor));
+  WatchDesktop();
   SetTimer(window, kRepaintTimer, kRepaintPeriod, nullptr);
   TakeWindowRect();
   return 0;
@@ -172,6 +184,11 @@ LRESULT OnPaint(HWND window) {
   SaverState& s = saverState;
   HDC dc = BeginPaint(window, AsWin32(&s.paint));
   s.paintDc = dc;
+  // While the frame is being replaced there is nothing to read.
+  if (PaintsHeld()) {
+    EndPaint(window, AsWin32(&s.paint));
+    return 0;
+  }
   // Shrunk into a preview, the default mode ANDs the pixels that fall on
   // one, which darkens the picture and loses every snowflake.
   SetStretchBltMode(dc, COLORONCOLOR);
@@ -188,18 +205,36 @@ LRESULT OnPaint(HWND window) {
 // The window thread's clock, in seconds: before it, a tick paints nothing.
 double nextPaintAt = 0.0;
 
-// A video wall's or an 8K frame can take longer to paint than the timer's
-// period; back to back, such paints leave no time for input, so the ticks of
-// as long again after each paint paint nothing. Shorter paints never wait.
 LRESULT OnTimer(HWND window) {
+  FollowDesktopChanges(window);
+  if (PaintsHeld()) return 0;
   const double start = RuntimeTimer();
-  if (start < nextPaintAt) return 0;
+  if (!PaintDue(start, nextPaintAt)) return 0;
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
   GdiFlush();
-  const double end = RuntimeTimer();
-  nextPaintAt = end + (end - start);
+  nextPaintAt = NextPaintAt(start, RuntimeTimer(), kRepaintPeriod / 1000.0);
   return 0;
+}
+
+LRESULT OnDisplayChange(HWND window, WPARAM wParam, LPARAM lParam) {
+  WantDesktopChange();
+  return DefWindowProcA(window, WM_DISPLAYCHANGE, wParam, lParam);
+}
+
+// Full-screen, the cursor stays hidden over the window, whatever moves it.
+LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (saverState.preview != 0) return DefWindowProcA(window, WM_SETCURSOR, wParam, lParam);
+  SetCursor(nullptr);
+  return TRUE;
+}
+
+// No other saver starts while this one runs; full-screen, input ends the
+// saver, not the system menu's close.
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  const WPARAM command = wParam & 0xFFF0;
+  if (command == SC_SCREENSAVE || (command == SC_CLOSE && saverState.preview == 0)) return 0;
+  return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
 }
 
 }  // namespace
@@ -217,6 +252,17 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       return OnPaint(window);
     case WM_TIMER:
       return OnTimer(window);
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+      if (saverState.preview == 0) CloseOnActivationLoss(window, message, wParam);
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+      return OnDisplayChange(window, wParam, lParam);
+    case WM_SETCURSOR:
+      return OnSetCursor(window, wParam, lParam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(window, wParam, lParam);
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

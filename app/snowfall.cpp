@@ -1,5 +1,7 @@
 #include "app/snowfall.h"
 
+#include <cstdlib>
+
 #include "app/saver_state.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"
@@ -87,6 +89,7 @@ void SnowfallSetup(Snowfall& snowfall, ImageBuffer* logo, int32_t trackedPixels)
     for (double& draw : draws) draw = Rnd(1.0f);
     PlaceParticle(snowfall.storage[i], draws, width, height);
   }
+  snowfall.logo = logo;
   snowfall.backdrop = ComposeBackdrop(snowfall.logoAreas, logo);
   // Without room for a frame's particles, every frame puts the whole backdrop.
   snowfall.points.Reserve(trackedPixels > kParticleCount ? trackedPixels : 0);
@@ -105,10 +108,37 @@ void SnowfallFrame(Snowfall& snowfall) {
                 !snowfall.wholePutDue);
 }
 
+bool SnowfallFollowDesktop(Snowfall& snowfall) {
+  const double oldWidth = saverState.width, oldHeight = saverState.height;
+  // Freed first: the new frame may need the room.
+  std::free(snowfall.backdrop);
+  snowfall.backdrop = nullptr;
+  snowfall.logoAreas.rows.reset();
+  snowfall.logoAreas.count = 0;
+  if (!snowfall.layOutAgain || !snowfall.layOutAgain()) return false;
+  // Spread over the new size, the snow covers every part of it at once, and
+  // no random numbers are drawn.
+  if (oldWidth > 0.0 && oldHeight > 0.0) {
+    ScaleParticles(snowfall.storage, snowfall.particles, saverState.width / oldWidth,
+                   saverState.height / oldHeight);
+  }
+  snowfall.backdrop = ComposeBackdrop(snowfall.logoAreas, snowfall.logo);
+  snowfall.points.KeepMoving(0);
+  snowfall.wholePutDue = true;
+  return true;
+}
+
 void SnowfallRun(Snowfall& snowfall) {
   FrameChooser chooser;
   double frameSeconds = 0.0;
   while (SaverQuitRaised() != 1) {
+    if (SaverDesktopChange() == kDesktopChangeAsked) {
+      if (!SnowfallFollowDesktop(snowfall)) {
+        SaverRaiseQuit();
+        break;
+      }
+      SaverSetDesktopChange(kDesktopChangeMade);
+    }
     const double start = RuntimeTimer();
     if (ChooseListedFrame(chooser, frameSeconds)) {
       SnowfallFrame(snowfall);
@@ -120,8 +150,9 @@ void SnowfallRun(Snowfall& snowfall) {
   }
 }
 
-void RunSnowfall(ImageBuffer* logo) {
+void RunSnowfall(ImageBuffer* logo, bool (*layOutAgain)()) {
   Snowfall snowfall;
+  snowfall.layOutAgain = layOutAgain;
   SnowfallSetup(snowfall, logo);
   SnowfallRun(snowfall);
 }

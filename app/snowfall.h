@@ -24,6 +24,11 @@ struct Snowfall {
   ArrayDescriptor<1> particles;
   ImageBuffer* backdrop = nullptr;  // null: the plain field
   LogoAreas logoAreas;
+  ImageBuffer* logo = nullptr;  // what the backdrop is composed with
+  // Lays the desktop out anew when the monitors change (SaverState's layout,
+  // sizes and FrameBuffer), false where it cannot be covered; null where
+  // nothing follows such changes.
+  bool (*layOutAgain)() = nullptr;
 
   // After its first frame only a few pixels differ from what one more put of
   // the backdrop would leave; a frame puts the backdrop at those alone.
@@ -49,12 +54,20 @@ void SnowfallFrame(Snowfall& snowfall);
 // the whole backdrop again.
 void SnowfallWholeFrame(Snowfall& snowfall);
 
+// Follows a change of the monitors between two frames: the backdrop freed,
+// the desktop laid out anew (layOutAgain), the particles spread over the new
+// size and the backdrop composed for it; the next frame puts it whole. False
+// where the new desktop cannot be covered.
+bool SnowfallFollowDesktop(Snowfall& snowfall);
+
 // Frames with a 1 ms sleep each until the quit flag is 1. The flag is read
 // once per frame, before the frame, so a frame under way always finishes.
-// Each frame is of the kind the FrameChooser picks.
+// Each frame is of the kind the FrameChooser picks. A change of the monitors
+// that the window thread asks to follow is followed before the next frame;
+// where the new desktop cannot be covered, the quit flag is raised.
 void SnowfallRun(Snowfall& snowfall);
 
 // The main thread's animation: set-up, then frames until the quit flag is 1.
 // The particles live in this call's frame (the main thread reserves a stack
-// large enough for them).
-void RunSnowfall(ImageBuffer* logo);
+// large enough for them). `layOutAgain` as in Snowfall.
+void RunSnowfall(ImageBuffer* logo, bool (*layOutAgain)() = nullptr);

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""End-to-end test of the saver on a desktop of two monitors, under Wine.
+"""End-to-end tests of the saver on desktops of several monitors and on a
+display that changes while it runs, under Wine.
 
     monitors_e2e.py --scr pomarelo.scr --probe monitor_probe.exe
                     --wine-run tools/wine-run --logo resources/logo.png --out DIR
+                    [two | wall | resize]
+
+"two" (the default) is described first; "wall" and "resize" after it.
 
 Xvfb shows Wine one monitor; Xephyr nested inside an Xvfb, with two screens,
 Xinerama and no RandR, shows it two. This script starts both itself (never
@@ -23,6 +27,18 @@ Two saver starts:
 Xephyr's pointer cannot enter its second screen (it falls back to the first
 one's centre), so the move onto the second monitor goes through Windows
 (monitor_probe move, which is SetCursorPos).
+
+"wall": nine monitors of 640 x 480 in a 3 x 3 layout (Xephyr with nine
+screens and Xinerama): every monitor blue with its logo and snow, and a key
+ends the saver with code 0. One saver start.
+
+"resize": one screen of 1280 x 960 on an Xephyr started with -resizeable,
+whose sizes Wine offers as display modes. While the saver runs, another
+program changes the mode to 1600 x 1200 and later back to 1280 x 960
+(monitor_probe mode, which is ChangeDisplaySettingsExA). After each change
+the whole new screen is the saver's (blue beyond the logo, the logo at the
+top-left, the snow moving, the window the screen's size), and a key ends the
+saver with code 0. One saver start.
 
 Every wait ends on the event it waits for, bounded by a limit only a failure
 reaches (scaled by POMARELO_E2E_TIME_SCALE). Exit status: 0 passed, 1 failed,
@@ -82,16 +98,17 @@ def start_x_server(argv, name, env):
     return proc, ":" + number.decode().strip()
 
 
-def start_two_monitors():
-    outer = start_x_server(["Xvfb", "-screen", "0", "2400x1000x24", "-nolisten", "tcp"],
+def start_nested_display(outer_size, screens, options):
+    """Xephyr with the given screens ((origin), (size)) inside an Xvfb."""
+    outer = start_x_server(["Xvfb", "-screen", "0", outer_size + "x24", "-nolisten", "tcp"],
                            "xvfb", os.environ.copy())
     if outer is None:
         return None
     env = dict(os.environ, DISPLAY=outer[1])
     argv = ["Xephyr"]
-    for (x, y), (w, h) in SCREENS:
+    for (x, y), (w, h) in screens:
         argv += ["-origin", "%d,%d" % (x, y), "-screen", "%dx%d" % (w, h)]
-    argv += ["+xinerama", "-extension", "RANDR", "-nolisten", "tcp"]
+    argv += options + ["-nolisten", "tcp"]
     nested = start_x_server(argv, "xephyr", env)
     if nested is None:
         return None
@@ -236,12 +253,9 @@ def expect_end(p, what):
     check(not saver_windows(), "%s: no saver window left behind" % what)
 
 
-# --- the scenario ------------------------------------------------------------------------
+# --- the scenarios ------------------------------------------------------------------------
 
-def run():
-    if start_two_monitors() is None:
-        check(False, "the two-monitor display starts")
-        return
+def start_wine():
     prefix = own_prefix(ARGS.wine_run)
     # This prefix is the test's alone: a wineserver still running for it
     # was left by an earlier run and knows that run's display.
@@ -251,6 +265,12 @@ def run():
     WINESERVER_STARTED = True
     log("Wine prefix %s (slow the first time)" % prefix)
 
+
+def run_two():
+    if start_nested_display("2400x1000", SCREENS, ["+xinerama", "-extension", "RANDR"]) is None:
+        check(False, "the two-monitor display starts")
+        return
+    start_wine()
     virtual, monitors = read_monitors(probe([], "probe", START_BOUND))
     if not check(len(monitors) == 2 and virtual is not None,
                  "Wine sees two monitors (%r, virtual desktop %r)" % (monitors, virtual)):
@@ -280,10 +300,120 @@ def run():
     p, _ = start_saver("key", monitors, virtual)
     if p is None:
         return
+    end_with_key(p)
+
+
+WALL = [((x * 640, y * 480), (640, 480)) for y in range(3) for x in range(3)]
+
+
+def run_wall():
+    if start_nested_display("1920x1440", WALL, ["+xinerama", "-extension", "RANDR"]) is None:
+        check(False, "the 3 x 3 display starts")
+        return
+    start_wine()
+    virtual, monitors = read_monitors(probe([], "probe", START_BOUND))
+    if not check(len(monitors) == 9, "Wine sees nine monitors (%r)" % monitors):
+        return
+    p, shot = start_saver("wall", monitors, virtual)
+    if p is None:
+        return
+    logo = read_logo(ARGS.logo)
+    for i, monitor in enumerate(monitors):
+        check_monitor(Picture(shot, monitor, virtual), logo, "monitor %d %r" % (i, monitor))
+    end_with_key(p)
+
+
+def end_with_key(p):
     for w in saver_windows():
         xdotool("windowfocus", w)
     xdotool("key", "a")
     expect_end(p, "a key")
+
+
+# Covered within this many seconds of the change, on an idle machine.
+COVER_TARGET = 2.0
+
+
+def screen_covered(size):
+    """A screenshot of the given size whose every part beyond the logo is
+    the backdrop's blue or snow (99 % of sample points), else None."""
+    shot = screenshot("cover")
+    if (shot.width, shot.height) != size:
+        return None
+    lw, lh, _ = read_logo_once()
+    points = covered = 0
+    for y in range(0, shot.height, 8):
+        for x in range(0, shot.width, 8):
+            if x < lw and y < lh:
+                continue
+            points += 1
+            px = shot.at(x, y)
+            covered += is_blue(px) or min(px) > 225
+    log("%dx%d: %d of %d points beyond the logo blue or snow" % (size + (covered, points)))
+    return shot if covered >= 0.99 * points else None
+
+
+LOGO_CACHE = []
+
+
+def read_logo_once():
+    if not LOGO_CACHE:
+        LOGO_CACHE.append(read_logo(ARGS.logo))
+    return LOGO_CACHE[0]
+
+
+def change_mode_and_check(p, size):
+    what = "the mode changed to %dx%d" % size
+    lines = probe(["mode", str(size[0]), str(size[1])], "probe-mode-%dx%d" % size, END_BOUND)
+    changed = time.monotonic()
+    if not check(lines is not None and lines[:1] == ["mode 0"], "%s (%r)" % (what, lines)):
+        return False
+    shot = wait_until(lambda: screen_covered(size) if p.running() else "ended", END_BOUND,
+                      "the new screen covered")
+    took = time.monotonic() - changed
+    if not check(shot not in (None, "ended"), "%s: the whole screen is the saver's" % what):
+        return False
+    log("%s: covered %.2f s after the change" % (what, took))
+    check(took <= COVER_TARGET * SCALE, "%s: covered within %.1f s" % (what, COVER_TARGET * SCALE))
+    full = Monitor(0, 0, size[0], size[1], True)
+    check_monitor(Picture(shot, full, (0, 0)), read_logo_once(), what)
+    geometry = xdotool("getwindowgeometry", (saver_windows() or [""])[0]) or ""
+    check("Geometry: %dx%d" % size in geometry, "%s: the window is the screen's size (%s)"
+          % (what, geometry.replace("\n", "; ")))
+    moved = wait_until(lambda: snow_differs(shot, screenshot("later"), size), END_BOUND,
+                       "the snow to move")
+    check(moved is not None, "%s: the snow moves" % what)
+    return True
+
+
+def snow_differs(before, after, size):
+    """Sample points beyond the logo whose white dot came or went, if enough."""
+    if (after.width, after.height) != size:
+        return None
+    lw, lh, _ = read_logo_once()
+    moved = sum(1 for y in range(lh, size[1], 4) for x in range(0, size[0], 4)
+                if (min(before.at(x, y)) > 225) != (min(after.at(x, y)) > 225))
+    return moved if moved >= 20 else None
+
+
+def run_resize():
+    if start_nested_display("1600x1200", [((0, 0), (1280, 960))], ["-resizeable"]) is None:
+        check(False, "the resizeable display starts")
+        return
+    start_wine()
+    virtual, monitors = read_monitors(probe([], "probe", START_BOUND))
+    if not check(len(monitors) == 1, "Wine sees one monitor (%r)" % monitors):
+        return
+    p, _ = start_saver("resize", monitors, virtual)
+    if p is None:
+        return
+    if change_mode_and_check(p, (1600, 1200)) and change_mode_and_check(p, (1280, 960)):
+        end_with_key(p)
+    else:
+        p.kill()
+
+
+RUNS = {"two": run_two, "wall": run_wall, "resize": run_resize}
 
 
 def main():
@@ -294,8 +424,10 @@ def main():
     ap.add_argument("--wine-run", required=True)
     ap.add_argument("--logo", required=True)
     ap.add_argument("--out", required=True)
+    ap.add_argument("scenario", nargs="?", default="two", choices=sorted(RUNS))
     ARGS = ap.parse_args()
-    ARGS.scenario = "monitors"
+    run = RUNS[ARGS.scenario]
+    ARGS.scenario = "monitors" if ARGS.scenario == "two" else ARGS.scenario
     saver_e2e.ARGS = ARGS
     os.makedirs(ARGS.out, exist_ok=True)
 

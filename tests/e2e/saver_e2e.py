@@ -526,6 +526,36 @@ def scenario_fullscreen_key():
     end_fullscreen_with_keys(["a"])
 
 
+# A program that takes the foreground shows above the saver and would get its
+# keys: the saver must end by itself, with code 0, within about a second.
+FOCUS_LOST_BOUND = 1.5
+
+
+def scenario_fullscreen_focus_lost():
+    p, shot = start_fullscreen(["/s"], "focus-lost")
+    if not check(shot is not None, "/s: the frame appears"):
+        p.kill()
+        return
+    other = Proc([ARGS.wine_run, ARGS.probe, "focus"], "focus-probe", capture=True)
+    line = read_line(other, START_BOUND)
+    taken = time.monotonic()
+    log("probe: %r" % line)
+    if not check(line == "foreground 1", "another program's window takes the foreground"):
+        other.kill()
+        p.kill()
+        return
+    rc = p.wait(FOCUS_LOST_BOUND * SCALE)
+    ended = time.monotonic() - taken
+    log("the saver ended %.2f s after the other window took the foreground" % ended
+        if rc is not None else "the saver still runs")
+    check(rc == 0, "/s: ended by itself with code 0 within %.1f s of losing the foreground "
+          "(got %r)" % (FOCUS_LOST_BOUND * SCALE, rc))
+    other.kill()
+    if rc is None:
+        p.kill()
+    check(not find_windows("^SCREENSAVER$"), "no saver window left behind")
+
+
 def scenario_fullscreen_modifier_keys():
     # A lone modifier and an Alt combination (a system key).
     end_fullscreen_with_keys(["shift", "alt+x"])
@@ -824,6 +854,7 @@ def scenario_bad_fullscreen():
 SCENARIOS = {
     "fullscreen-shows": scenario_fullscreen_shows,
     "fullscreen-key": scenario_fullscreen_key,
+    "fullscreen-focus-lost": scenario_fullscreen_focus_lost,
     "fullscreen-button": scenario_fullscreen_button,
     "preview": scenario_preview,
     "preview-frame": scenario_preview_frame,
@@ -861,6 +892,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--scr", required=True)
     ap.add_argument("--host", help="the preview host (scenarios that start a preview)")
+    ap.add_argument("--probe", help="monitor_probe (the scenario in which focus is lost)")
     ap.add_argument("--wine-run", required=True)
     ap.add_argument("--logo", required=True)
     ap.add_argument("--out", required=True)
@@ -875,7 +907,7 @@ def main():
     if missing:
         print("skipped: missing " + ", ".join(missing))
         return SKIP
-    if first_missing(p for p in (ARGS.scr, ARGS.host, ARGS.wine_run, ARGS.logo) if p):
+    if first_missing(p for p in (ARGS.scr, ARGS.host, ARGS.probe, ARGS.wine_run, ARGS.logo) if p):
         return 1
 
     signal.signal(signal.SIGTERM, lambda *_: (kill_children(), sys.exit(1)))
