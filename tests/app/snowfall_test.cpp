@@ -194,6 +194,56 @@ class FrameLoopTest : public Desktop {
   RuntimeHooks saved_;
 };
 
+bool GrowTheDesktop() {
+  saverState.width = 240;
+  saverState.height = 150;
+  SetScreenMode(240, 150, 32, 1, kOffscreenDriver, 0);
+  // The mode set installs the raster library's hooks: the sleeps are
+  // counted again.
+  RuntimeHooks hooks = RuntimeGetHooks();
+  hooks.entries[kSleepHookIndex] = reinterpret_cast<RuntimeHook>(&CountingSleep);
+  RuntimeSetHooks(&hooks);
+  return ScreenPointer() != nullptr;
+}
+
+// Asked between frames, the change is followed before the next frame: that
+// frame covers the whole new FrameBuffer (no pixel of the old frame's
+// listing is trusted), and the particles are spread over the new size.
+TEST_F(FrameLoopTest, AChangeOfTheMonitorsIsFollowedBeforeTheNextFrame) {
+  auto snowfall = SetUpSnowfall(nullptr);
+  snowfall->layOutAgain = GrowTheDesktop;
+  SnowfallFrame(*snowfall);
+  SnowfallFrame(*snowfall);  // a frame that puts the listed pixels only
+  std::vector<Particle> start(snowfall->storage, snowfall->storage + kParticleCount);
+  SaverSetDesktopChange(kDesktopChangeAsked);
+  raiseQuitOnSleep = 1;
+  SnowfallRun(*snowfall);
+  Keep(snowfall->backdrop);
+  EXPECT_EQ(SaverDesktopChange(), kDesktopChangeMade);
+  ASSERT_NE(snowfall->backdrop, nullptr);
+  EXPECT_EQ(Header(snowfall->backdrop).width, 240u);
+  // The new FrameBuffer starts black: the backdrop put once over it, or snow.
+  const uint32_t blueOverBlack = ReferenceBlend(kBlue, 0xFF000000u);
+  const std::vector<uint32_t> frame = FrameCopy();
+  for (size_t i = 0; i < frame.size(); ++i) {
+    ASSERT_TRUE(frame[i] == blueOverBlack || frame[i] == kParticleColour) << i;
+  }
+  for (Particle& p : start) {
+    p.x *= 1.5;
+    p.y *= 1.5;
+  }
+  ExpectStepped(*snowfall, start, 1);
+}
+
+TEST_F(FrameLoopTest, ADesktopThatCannotBeCoveredEndsTheAnimation) {
+  auto snowfall = SetUpSnowfall(nullptr);
+  snowfall->layOutAgain = [] { return false; };
+  SaverSetDesktopChange(kDesktopChangeAsked);
+  SnowfallRun(*snowfall);
+  EXPECT_EQ(SaverQuitRaised(), 1);
+  EXPECT_EQ(sleeps.load(), 0);
+}
+
 TEST_F(FrameLoopTest, AQuitFlagAlreadyRaisedDrawsNoFrame) {
   auto snowfall = SetUpSnowfall(nullptr);
   Keep(snowfall->backdrop);
