@@ -56,9 +56,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import saver_e2e  # noqa: E402
-from saver_e2e import (CHILDREN, Proc, check, first_missing, is_blue, log,  # noqa: E402
-                       logo_area_counts, read_logo, screenshot, verdict, wait_until,
-                       xdotool)
+from saver_e2e import (CHILDREN, Proc, check, first_missing, is_blue, is_white,  # noqa: E402
+                       log, logo_area_counts, logo_rows, read_logo, screenshot, verdict,
+                       wait_until, xdotool)
 
 SKIP = 77
 SCALE = float(os.environ.get("POMARELO_E2E_TIME_SCALE", "1") or "1")
@@ -317,9 +317,8 @@ def run_wall():
     p, shot = start_saver("wall", monitors, virtual)
     if p is None:
         return
-    logo = read_logo(ARGS.logo)
     for i, monitor in enumerate(monitors):
-        check_monitor(Picture(shot, monitor, virtual), logo, "monitor %d %r" % (i, monitor))
+        check_monitor(Picture(shot, monitor, virtual), logo_rows(), "monitor %d %r" % (i, monitor))
     end_with_key(p)
 
 
@@ -340,7 +339,7 @@ def screen_covered(size):
     shot = screenshot("cover")
     if (shot.width, shot.height) != size:
         return None
-    lw, lh, _ = read_logo_once()
+    lw, lh, _ = logo_rows()
     points = covered = 0
     for y in range(0, shot.height, 8):
         for x in range(0, shot.width, 8):
@@ -348,18 +347,9 @@ def screen_covered(size):
                 continue
             points += 1
             px = shot.at(x, y)
-            covered += is_blue(px) or min(px) > 225
+            covered += is_blue(px) or is_white(px)
     log("%dx%d: %d of %d points beyond the logo blue or snow" % (size + (covered, points)))
     return shot if covered >= 0.99 * points else None
-
-
-LOGO_CACHE = []
-
-
-def read_logo_once():
-    if not LOGO_CACHE:
-        LOGO_CACHE.append(read_logo(ARGS.logo))
-    return LOGO_CACHE[0]
 
 
 def change_mode_and_check(p, size):
@@ -376,7 +366,7 @@ def change_mode_and_check(p, size):
     log("%s: covered %.2f s after the change" % (what, took))
     check(took <= COVER_TARGET * SCALE, "%s: covered within %.1f s" % (what, COVER_TARGET * SCALE))
     full = Monitor(0, 0, size[0], size[1], True)
-    check_monitor(Picture(shot, full, (0, 0)), read_logo_once(), what)
+    check_monitor(Picture(shot, full, (0, 0)), logo_rows(), what)
     geometry = xdotool("getwindowgeometry", (saver_windows() or [""])[0]) or ""
     check("Geometry: %dx%d" % size in geometry, "%s: the window is the screen's size (%s)"
           % (what, geometry.replace("\n", "; ")))
@@ -390,9 +380,9 @@ def snow_differs(before, after, size):
     """Sample points beyond the logo whose white dot came or went, if enough."""
     if (after.width, after.height) != size:
         return None
-    lw, lh, _ = read_logo_once()
+    lw, lh, _ = logo_rows()
     moved = sum(1 for y in range(lh, size[1], 4) for x in range(0, size[0], 4)
-                if (min(before.at(x, y)) > 225) != (min(after.at(x, y)) > 225))
+                if is_white(before.at(x, y)) != is_white(after.at(x, y)))
     return moved if moved >= 20 else None
 
 
