@@ -15,9 +15,23 @@
 # built: the programs carry no link time and no build paths, the ZIP's
 # entries are in name order, and everything is dated with the commit's time
 # (SOURCE_DATE_EPOCH).
+#
+# With POMARELO_SIGN_PKCS12 (a PKCS#12 file) and POMARELO_SIGN_PASSWORD_FILE
+# (the file holding its password, if it has one), both programs and both
+# packages are signed (Authenticode, SHA-256), at the release's date, so that
+# one commit signed with one certificate gives the same bytes too.
+# POMARELO_SIGN_TIMESTAMP_URL adds a time stamp from that RFC 3161 server;
+# such a release can no longer be rebuilt to the same bytes.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# The signing files, named from the caller's folder.
+for variable in POMARELO_SIGN_PKCS12 POMARELO_SIGN_PASSWORD_FILE; do
+  if [ -n "${!variable:-}" ]; then
+    [ -r "${!variable}" ] || { echo "release: $variable: cannot read ${!variable}" >&2; exit 1; }
+    declare "$variable=$(realpath "${!variable}")"
+  fi
+done
 cd "$root"
 
 allow_dirty=""
@@ -36,7 +50,7 @@ esac
 # modes are fixed.
 for variable in $(compgen -e); do
   case "$variable" in
-    HOME|SOURCE_DATE_EPOCH|POMARELO_JOBS) ;;
+    HOME|SOURCE_DATE_EPOCH|POMARELO_JOBS|POMARELO_SIGN_PKCS12|POMARELO_SIGN_PASSWORD_FILE|POMARELO_SIGN_TIMESTAMP_URL) ;;
     *) unset "$variable" 2>/dev/null || true ;;
   esac
 done
@@ -79,6 +93,28 @@ done
 version=$(sed -n 's/^#define POMARELO_VERSION_TEXT "\(.*\)"$/\1/p' "$work/windows/resources/version.h")
 [ -n "$version" ] || { echo "release: no version in $work/windows/resources/version.h" >&2; exit 1; }
 
+# Authenticode, SHA-256, dated like the release unless a time-stamp server
+# vouches for the time. osslsigncode reads the password from its file, so it
+# is on no command line.
+sign_args=()
+if [ -n "${POMARELO_SIGN_PKCS12:-}" ]; then
+  sign_args=(-pkcs12 "$POMARELO_SIGN_PKCS12" -h sha256 -n "Pomarelo Screen Saver" -time "$SOURCE_DATE_EPOCH")
+  [ -z "${POMARELO_SIGN_PASSWORD_FILE:-}" ] || sign_args+=(-readpass "$POMARELO_SIGN_PASSWORD_FILE")
+  [ -z "${POMARELO_SIGN_TIMESTAMP_URL:-}" ] || sign_args+=(-ts "$POMARELO_SIGN_TIMESTAMP_URL")
+elif [ -n "${POMARELO_SIGN_PASSWORD_FILE:-}" ]; then
+  echo "release: POMARELO_SIGN_PASSWORD_FILE is set, but no POMARELO_SIGN_PKCS12 to use it for" >&2
+  exit 1
+fi
+sign() {
+  [ ${#sign_args[@]} -gt 0 ] || return 0
+  osslsigncode sign "${sign_args[@]}" -in "$1" -out "$1.signed" >"$work/sign.log" 2>&1 || {
+    cat "$work/sign.log" >&2
+    echo "release: signing $(basename "$1") failed" >&2
+    exit 1
+  }
+  mv "$1.signed" "$1"
+}
+
 # Notepad before Windows 10 shows a text file in one line unless its lines
 # end in CR LF; a line that has its CR already keeps just the one.
 crlf() { sed 's/\r*$/\r/' "$@"; }
@@ -92,15 +128,22 @@ build_record() {
   echo "Pomarelo Saver $version"
   echo "commit   $commit$tree"
   echo "date     $when (SOURCE_DATE_EPOCH $SOURCE_DATE_EPOCH)"
+  if [ ${#sign_args[@]} -gt 0 ]; then
+    echo "signed   Authenticode SHA-256"
+  else
+    echo "signed   no"
+  fi
   echo "built with these Debian packages:"
   dpkg-query -W -f '${db:Status-Abbrev} ${Package} ${Version}\n' cmake ninja-build '*mingw-w64*' \
-      wixl msitools 'libmsi*' 'libgcab*' zip strip-nondeterminism faketime python3 2>/dev/null |
+      wixl msitools 'libmsi*' 'libgcab*' osslsigncode zip strip-nondeterminism faketime python3 2>/dev/null |
     sed -n 's/^ii  */  /p' | sort
 }
 
 stage="$work/stage"
 mkdir -p "$stage" dist
 cp "$work/windows/app/pomarelo.scr" "$work/windows64/app/pomarelo64.scr" "$stage/"
+sign "$stage/pomarelo.scr"
+sign "$stage/pomarelo64.scr"
 crlf resources/INSTALL.txt >"$stage/INSTALL.txt"
 build_record | crlf >"$stage/BUILDINFO.txt"
 (cd "$stage" && sha256sum pomarelo.scr pomarelo64.scr >SHA256SUMS)
@@ -115,6 +158,8 @@ strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "$zip_path"
 
 "$root/tools/msi.sh" x64 "$version" "$stage/pomarelo64.scr" "dist/$name-x64.msi"
 "$root/tools/msi.sh" x86 "$version" "$stage/pomarelo.scr" "dist/$name-x86.msi"
+sign "dist/$name-x64.msi"
+sign "dist/$name-x86.msi"
 cp "$stage/BUILDINFO.txt" dist/BUILDINFO.txt
 (cd dist && sha256sum BUILDINFO.txt "$name.zip" "$name-x64.msi" "$name-x86.msi" >SHA256SUMS)
 
@@ -122,4 +167,9 @@ for f in pomarelo.scr pomarelo64.scr; do
   echo "release: $f $(stat -c %s "$stage/$f") bytes, sha256 $(sha256sum "$stage/$f" | cut -d' ' -f1)"
 done
 sed 's/^\([0-9a-f]*\)  \(.*\)/release: \2 sha256 \1/' dist/SHA256SUMS
+if [ ${#sign_args[@]} -gt 0 ]; then
+  echo "release: both programs and both packages signed with $(basename "$POMARELO_SIGN_PKCS12")"
+else
+  echo "release: not signed (POMARELO_SIGN_PKCS12 names no certificate)"
+fi
 echo "$zip_path"
