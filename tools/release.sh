@@ -93,9 +93,10 @@ done
 version=$(sed -n 's/^#define POMARELO_VERSION_TEXT "\(.*\)"$/\1/p' "$work/windows/resources/version.h")
 [ -n "$version" ] || { echo "release: no version in $work/windows/resources/version.h" >&2; exit 1; }
 
-# Authenticode, SHA-256, dated like the release unless a time-stamp server
-# vouches for the time. osslsigncode reads the password from its file, so it
-# is on no command line.
+# Authenticode, SHA-256, signed at the release's date; a time-stamp server,
+# when named, adds its own countersigned time (and a release that cannot get
+# one fails). osslsigncode reads the password from its file, so it is on no
+# command line.
 sign_args=()
 if [ -n "${POMARELO_SIGN_PKCS12:-}" ]; then
   sign_args=(-pkcs12 "$POMARELO_SIGN_PKCS12" -h sha256 -n "Pomarelo Screen Saver" -time "$SOURCE_DATE_EPOCH")
