@@ -65,7 +65,7 @@ dirty=$(git -C "$root" status --porcelain 2>/dev/null) || {
   exit 1
 }
 if [ -n "$dirty" ] && [ -z "$allow_dirty" ]; then
-  printf '%s\n' "$dirty" | head -n 20 >&2
+  printf '%s\n' "$dirty" | head -n 20 >&2 || true
   echo "release: the checkout has changes that are not committed; commit them," \
        "or build anyway with --allow-dirty" >&2
   exit 1
