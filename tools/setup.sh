@@ -12,12 +12,13 @@ packages=(
   wine wine32 wine64 qemu-user-static xvfb xserver-xephyr xdotool x11-utils imagemagick python3
   libspng-dev libstb-dev liblodepng-dev
   git zip strip-nondeterminism diffoscope-minimal
+  wixl msitools faketime osslsigncode openssl
 )
-# The release: the two cross compilers and the tools that pack the ZIP the
-# same way every time.
+# The release: the two cross compilers, the tools that pack the ZIP and the
+# Windows Installer packages the same way every time, and the signing tool.
 release_packages=(
   cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  git zip strip-nondeterminism
+  git zip strip-nondeterminism wixl msitools faketime osslsigncode python3
 )
 release_only=""
 if [ "${1:-}" = release ]; then

@@ -2,8 +2,10 @@
 # Sets up, builds and runs every test: natively, under ASan+UBSan and TSan,
 # the same test programs built for 64- and 32-bit Windows under Wine (on
 # Xvfb), the saver end to end under Wine, and a bounded fuzz run of the PNG
-# decoder; last, the release: built twice from two clean clones, compared
-# byte for byte, and each released program started once (tools/release-check.sh).
+# decoder; last, the release: built from clean clones, signed and unsigned,
+# compared byte for byte, each released program started once, and the
+# Windows Installer package installed, upgraded and removed under Wine
+# (tools/release-check.sh).
 #
 #   tools/test.sh            everything
 #   POMARELO_PRESETS="native windows64" tools/test.sh    a subset
