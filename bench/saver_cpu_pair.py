@@ -9,11 +9,16 @@ both alike. For a change against its baseline:
 Prints each interval's shares and CPU time per frame, then the medians and
 their ratio B/A. The saver started second has come out a few percent cheaper
 than the first, even for two copies of one build, so run each pair in both
-orders and take both ratios together. Prefix and windows as in saver_cpu.py.
+orders and take both ratios together. Windows as in saver_cpu.py. Each saver
+has a Wine prefix and wineserver of its own (the second a copy of the first,
+made once): in one, the saver started second would take the foreground from
+the first, which then ends, as a saver that loses the foreground does.
 """
 import argparse
 import os
+import shutil
 import statistics
+import subprocess
 import sys
 import time
 
@@ -41,13 +46,25 @@ def main_thread(saver):
     return saver_cpu.cpu_ticks(f"{task}/stat"), saver_cpu.voluntary_switches(f"{task}/status")
 
 
+def second_prefix(prefix):
+    """A copy of the prefix, made once, for the second saver."""
+    copy = prefix.rstrip("/") + "-pair"
+    ready = os.path.join(copy, ".pomarelo-ready")
+    if not os.path.exists(ready):
+        shutil.rmtree(copy, ignore_errors=True)
+        subprocess.run(["cp", "-a", prefix, copy], check=True, timeout=600)
+        open(ready, "a").close()
+    return copy
+
+
 def main():
     arguments = parse_arguments()
-    prefix = saver_cpu.wine_prefix()
-    servers_before = set(saver_cpu.wineservers_of(prefix))
+    first = saver_cpu.wine_prefix()
+    prefixes = [first, second_prefix(first)]
+    servers_before = [set(saver_cpu.wineservers_of(prefix)) for prefix in prefixes]
     savers = []
     try:
-        for path in (arguments.saver_a, arguments.saver_b):
+        for path, prefix in zip((arguments.saver_a, arguments.saver_b), prefixes):
             savers.append(saver_cpu.Saver(path, arguments.width, arguments.height, prefix))
             savers[-1].wait_for_frame(arguments.start_bound)
         print(f"A {arguments.saver_a}\nB {arguments.saver_b}\n"
@@ -74,7 +91,8 @@ def main():
     finally:
         for saver in savers:
             saver.end()
-        saver_cpu.end_wineserver(prefix, servers_before)
+        for prefix, before in zip(prefixes, servers_before):
+            saver_cpu.end_wineserver(prefix, before)
 
 
 if __name__ == "__main__":
