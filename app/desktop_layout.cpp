@@ -56,7 +56,9 @@ DesktopLayout LayOutDesktop(const SaverRect* monitors, int32_t count, int32_t pr
     layout.monitors[layout.monitorCount++] = InFrame(m, desktop);
   }
   // The primary monitor always shows a logo, in the last place if need be.
-  if (!primaryListed) layout.monitors[layout.monitorCount - 1] = InFrame(monitors[primaryAt], desktop);
+  if (!primaryListed) {
+    layout.monitors[layout.monitorCount - 1] = InFrame(monitors[primaryAt], desktop);
+  }
   layout.previewWidth = static_cast<int32_t>(Width(monitors[primaryAt]));
   layout.previewHeight = static_cast<int32_t>(Height(monitors[primaryAt]));
   return layout;
@@ -114,7 +116,6 @@ bool Fits(const DesktopLayout& layout, bool backdrop, uint64_t screenBytes,
 Coverage FitToMemory(const DesktopLayout& layout,
                      bool (*canHold)(const uint64_t* sizes, int32_t count), int32_t firstStep) {
   const uint64_t screen = FrameBytes(layout.desktop);
-  Coverage coverage{layout, true, -1};
   for (int32_t step = 0;; ++step) {
     const int64_t factor = int64_t{1} << (step / 2);
     const DesktopLayout shrunk = ShrinkLayout(layout, factor);
@@ -123,6 +124,6 @@ Coverage FitToMemory(const DesktopLayout& layout,
     if (step >= firstStep && (Fits(shrunk, backdrop, screen, canHold) || (last && !backdrop))) {
       return Coverage{shrunk, !backdrop, step};
     }
-    if (last && !backdrop) return coverage;
+    if (last && !backdrop) return Coverage{layout, true, -1};
   }
 }

@@ -3,10 +3,10 @@
 // its message loop repaints it from the FrameBuffer every 17 ms until it is
 // destroyed, which raises the quit flag that ends the animation.
 #include "app/activation.h"
+#include "app/desktop_watch.h"
 #include "app/paint_hold.h"
 #include "app/run_mode.h"
 #include "app/saver_platform.h"
-#include "app/desktop_watch.h"
 #include "app/win32_types.h"
 #include "raster/raster.h"
 #include "runtime/runtime.h"

@@ -114,7 +114,6 @@ bool SnowfallFollowDesktop(Snowfall& snowfall) {
   std::free(snowfall.backdrop);
   snowfall.backdrop = nullptr;
   snowfall.logoAreas.rows.reset();
-  snowfall.logoAreas.count = 0;
   if (!snowfall.layOutAgain || !snowfall.layOutAgain()) return false;
   // Spread over the new size, the snow covers every part of it at once, and
   // no random numbers are drawn.
@@ -123,7 +122,7 @@ bool SnowfallFollowDesktop(Snowfall& snowfall) {
                    saverState.height / oldHeight);
   }
   snowfall.backdrop = ComposeBackdrop(snowfall.logoAreas, snowfall.logo);
-  snowfall.points.KeepMoving(0);
+  // The whole put lists the moving pixels of the new frame afresh.
   snowfall.wholePutDue = true;
   return true;
 }
